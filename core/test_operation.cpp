@@ -1,0 +1,40 @@
+#include "core/test_operation.h"
+
+#include <cstring>
+
+#include "core/service_ptr.h"
+#include "text/orn_wstring.h"
+
+OrnString emptyExtra;
+OrnArray<OrnTestRecord*>* testList = nullptr;
+bool testsRunning = false;
+const char* const noTestServiceText = "Unable to get test service";
+
+namespace {
+const int reportSeverity = 1;
+
+void reportToErrorService(const OrnWString& message) {
+  SPtr<IOrnErrorService> errors;
+  if (errors) errors->reportError(message, reportSeverity, emptyExtra);
+}
+}  // namespace
+
+void runTests(IOrnTestService* testService) {
+  if (testsRunning) return;
+  testsRunning = true;
+  if (testService != nullptr) {
+    if (testList == nullptr) testList = new OrnArray<OrnTestRecord*>(21);
+    for (int32_t i = 1; i <= testList->top; ++i) {
+      OrnTestRecord* record = testList->at(i);
+      if (record != nullptr) testService->runTest(record->payload);
+    }
+  } else {
+    reportToErrorService(OrnWString(noTestServiceText));
+    // Without a host there is no code to report.
+    if (moduleHost != nullptr) {
+      const int code = moduleHost->hostCode();
+      reportToErrorService(OrnWString::fromChar(static_cast<char>(code & 0xFF)));
+    }
+  }
+  testsRunning = false;
+}

@@ -1,0 +1,90 @@
+// BucketMemoryPool: recycles blocks by size class; shared field by field between host and modules.
+#ifndef ORN_POOL_BUCKET_POOL_H_
+#define ORN_POOL_BUCKET_POOL_H_
+
+#include <cstddef>
+#include <cstdint>
+
+#include "core/object.h"
+
+// Frees the raw memory of blocks whose header names it. One per module (moduleAllocator), alive
+// from load to process end. freeBlock runs under the owning module's poolLock.
+class BucketMemoryAllocator {
+ public:
+  virtual ~BucketMemoryAllocator() = default;
+  // rawBlock is the header's address (one pointer-sized word before the usable bytes).
+  virtual void freeBlock(void* rawBlock);
+};
+
+// The allocator named in the header of every block this module makes.
+extern BucketMemoryAllocator moduleAllocator;
+
+// Size of the header word in front of every pooled block.
+constexpr int32_t poolHeaderSize = static_cast<int32_t>(sizeof(void*));
+
+// One free block on a bucket's stack.
+struct PoolEntry {
+  int32_t size;  // the class's rounded size
+  void* block;   // usable bytes (just past the header)
+};
+
+// A LIFO free stack of one size class. Entries 1..top; index 0 unused. Made with new.
+struct PoolBucket {
+  int32_t capacity;
+  PoolEntry* entries;  // ubrMalloc storage, zero-filled; grows with ubrRealloc; freed with free
+  int32_t top;
+};
+
+// Marker interface under which a pool is offered ("IBucketMemoryPool").
+class IBucketMemoryPool : public virtual IOrnUnknown {
+ public:
+  static constexpr const char* lookupName = "IBucketMemoryPool";
+  ~IBucketMemoryPool() override = default;
+};
+
+// Maps a request size to its bucket index and rounded size with the pool's three parameters.
+struct PoolSizeClass {
+  int32_t index;
+  int32_t rounded;
+};
+
+// Layout and slot order shared with the host: own table (purge, allocate, deallocate), then the
+// fields below in order. Guarded by poolLock of the module that built it (allocate, deallocate);
+// purge, construction and destruction take no lock. Lives while references exist.
+class BucketMemoryPool : public virtual IBucketMemoryPool {
+ public:
+  static constexpr const char* classNameText = "BucketMemoryPool";
+
+  // Builds an empty pool and installs it as modulePool, taking over the free blocks of a
+  // compatible installed pool and releasing that pool once. Adds no reference of its own.
+  BucketMemoryPool();
+
+  // Hands every free block back to the allocator in its header; the table stays, all slots null.
+  virtual bool purge();
+  // A block of at least size usable bytes; *capacity receives its usable capacity.
+  virtual void* allocate(int32_t size, int32_t* capacity);
+  // Files *block under the class of capacity and nulls *block. False (nothing kept) for a null
+  // block or a capacity of 0 or below.
+  virtual bool deallocate(int32_t capacity, void** block);
+
+  ~BucketMemoryPool() override;
+  bool queryInterface(const char* name, void** out, int options) override;
+  const char* className() override { return classNameText; }
+
+  PoolSizeClass sizeClass(int32_t size) const;
+  // Grows the bucket table so that slot index exists (new slots null).
+  void growTable(int32_t index);
+  // Pushes (rounded, block) onto the bucket of index, creating the bucket when missing.
+  void pushFree(int32_t index, int32_t rounded, void* block);
+
+  int32_t bucketCount;
+  PoolBucket** buckets;
+  int32_t granularity;
+  int32_t linearLimit;
+  int32_t maxPooledSize;
+};
+
+// A new raw block with usable capacity n, header naming moduleAllocator.
+void* makePoolBlock(int32_t n);
+
+#endif  // ORN_POOL_BUCKET_POOL_H_
