@@ -36,9 +36,10 @@ class OrnWString {
 
   // Releases the owned text, then null s: empty; otherwise an owned zero-extended copy.
   void assignNarrow(const char* s);
-  // Releases the owned text, then: null src: empty; count 0: borrows src; count -1: the length of
-  // src; count > 0: an owned copy of count units plus a terminator; any other negative count:
-  // empty.
+  // Null src: empty; count 0: borrows src; count -1: the length of src; count > 0: an owned copy
+  // of count units plus a terminator; any other negative count: empty. The old owned text is
+  // released after the copy is made, so src may point into it (a borrow of the own block is
+  // copied instead).
   void assignText(const char16_t* src, int32_t count);
   // Deep copy of owned text, sharing of borrowed text; auxiliary buffers left as they are.
   void assign(const OrnWString& other);
@@ -52,9 +53,17 @@ class OrnWString {
   bool empty() const { return text == nullptr || text[0] == 0; }
   // Releases the owned text; text null and capacity 0 afterwards.
   void releaseText();
+  // Releases the own text, then takes over other's text and capacity; other's text becomes null.
+  // Auxiliary buffers of both are left as they are.
+  void takeText(OrnWString& other);
 };
 
+// The number of units before the first zero unit; 0 for null.
 int32_t wideLength(const char16_t* s);
+
+// Ownership check: capacities are not negative; an owned text or auxiliary buffer is non-null;
+// an owned text ends with a zero unit inside its block. Reads nothing outside an owned block.
+bool wideStringIsSound(const OrnWString& s);
 
 static_assert(offsetof(OrnWString, capacity) == sizeof(void*), "OrnWString layout");
 static_assert(offsetof(OrnWString, aux1) == 2 * sizeof(void*), "OrnWString layout");

@@ -63,13 +63,17 @@ IOrnTranslator* currentTranslator();
 void consultTranslatorService();
 // Whether the translator service has been consulted successfully.
 extern bool translatorServiceConsulted;
+// Drops the module's reference on the current translator (the exit list runs it at unload).
+void releaseCurrentTranslator();
 
 // Fills every placeholder %1..%9 and %: (position 10) of s in one pass with args[position - 1];
 // a placeholder whose position is above count, or whose argument is null or has no text, is
-// removed. s must own its text, else it is left as it is. At most ten placeholders are
-// recorded; later ones stay as plain text.
+// removed. The unit after a '%' is never itself a '%': "%%1" holds no placeholder. s must own
+// its text, else it is left as it is. At most ten placeholders are filled, a repeated position
+// each time it occurs; later placeholders stay as plain text. Auxiliary buffers are untouched.
 void substitutePlaceholders(OrnWString& s, const OrnWString* const* args, int32_t count);
-// Replaces the first %N (N in decimal, 1..99) of s with a's text.
+// Replaces the first %N (N in decimal) of s with a's text (null a or null text: removes it).
+// N below 1 changes nothing.
 void replacePlaceholder(OrnWString& s, int32_t n, const OrnWString* a);
 
 #endif  // ORN_TRANSLATION_TRANSLATOR_H_
