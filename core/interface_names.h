@@ -31,10 +31,14 @@ struct InterfaceNameRecord {
 // Built, sized and destroyed by the host; the module only appends and looks up. Layout shared
 // with the host: {classNames, records, stopNames (inline), stopped}.
 struct InterfaceNameCollector {
+  InterfaceNameCollector(OrnArray<OrnString>* classNamesArray,
+                         OrnArray<InterfaceNameRecord>* recordsArray)
+      : classNames(classNamesArray), records(recordsArray) {}
+
   OrnArray<OrnString>* classNames;
   OrnArray<InterfaceNameRecord>* records;
-  OrnHashTable<OrnString, int32_t> stopNames;
-  bool stopped;
+  OrnHashTable<OrnString, int32_t> stopNames;  // value word unused by the module
+  bool stopped = false;
 };
 
 // Appends (name, isClass, parent) to the collector's records, and pushes class names onto

@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "core/service_ptr.h"
+#include "memory/ubr_alloc.h"
 #include "text/orn_wstring.h"
 
 OrnString emptyExtra;
@@ -12,6 +13,18 @@ const char* const noTestServiceText = "Unable to get test service";
 
 namespace {
 const int reportSeverity = 1;
+const int32_t testListInitialCapacity = 21;
+
+// An empty list with zero-filled storage for its first slots.
+OrnArray<OrnTestRecord*>* newTestList() {
+  void* storage = nullptr;
+  ubrMalloc(&storage, static_cast<int>(sizeof(OrnTestRecord*)), testListInitialCapacity);
+  std::memset(storage, 0, sizeof(OrnTestRecord*) * testListInitialCapacity);
+  auto* list = new OrnArray<OrnTestRecord*>();
+  list->data = static_cast<OrnTestRecord**>(storage);
+  list->capacity = testListInitialCapacity;
+  return list;
+}
 
 void reportToErrorService(const OrnWString& message) {
   SPtr<IOrnErrorService> errors;
@@ -23,7 +36,7 @@ void runTests(IOrnTestService* testService) {
   if (testsRunning) return;
   testsRunning = true;
   if (testService != nullptr) {
-    if (testList == nullptr) testList = new OrnArray<OrnTestRecord*>(21);
+    if (testList == nullptr) testList = newTestList();
     for (int32_t i = 1; i <= testList->top; ++i) {
       OrnTestRecord* record = testList->at(i);
       if (record != nullptr) testService->runTest(record->payload);
