@@ -1,14 +1,238 @@
-// STUB: replaced by the bucket pool.
 #include "pool/bucket_pool.h"
 
+#include <climits>
 #include <cstdlib>
+#include <cstring>
 
+#include "memory/out_of_memory.h"
+#include "memory/ubr_alloc.h"
+#include "platform/heap.h"
+#include "pool/pool_binding.h"
+#include "pool/pool_check.h"
+#include "pool/pool_poison.h"
+
+// Static, never destroyed before the process ends: blocks anywhere may still name it.
 BucketMemoryAllocator moduleAllocator;
 
-void BucketMemoryAllocator::freeBlock(void* rawBlock) { std::free(rawBlock); }
+void BucketMemoryAllocator::freeBlock(void* rawBlock) {
+  LockGuard guard(poolLock());
+  platformFree(rawBlock);
+}
 
 void* makePoolBlock(int32_t n) {
-  char* raw = static_cast<char*>(std::malloc(static_cast<size_t>(n) + poolHeaderSize));
-  *reinterpret_cast<BucketMemoryAllocator**>(raw) = &moduleAllocator;
-  return raw + poolHeaderSize;
+  if (n < 0) n = 0;
+  if (n > INT32_MAX - poolHeaderSize) {
+    // The header would not fit the 32-bit count: a request that cannot be served.
+    ubrReportOrExit(ubrOutOfMemory);
+    std::exit(-1);  // not reached: the failure is never handled
+  }
+  void* raw = nullptr;
+  ubrMalloc(&raw, 1, n + poolHeaderSize);
+  *static_cast<BucketMemoryAllocator**>(raw) = &moduleAllocator;
+  return static_cast<char*>(raw) + poolHeaderSize;
+}
+
+void freePoolBlock(void* block) {
+  void* raw = static_cast<char*>(block) - poolHeaderSize;
+  (*static_cast<BucketMemoryAllocator**>(raw))->freeBlock(raw);
+}
+
+namespace {
+
+// Doubles max(current, 1) until it is at least `needed`, without passing INT32_MAX.
+int32_t doubledCount(int32_t current, int32_t needed) {
+  int64_t wanted = current > 0 ? current : 1;
+  while (wanted < needed) wanted *= 2;
+  return wanted > INT32_MAX ? INT32_MAX : static_cast<int32_t>(wanted);
+}
+
+PoolBucket* newBucket() {
+  void* entries = nullptr;
+  const int32_t capacity = ubrMalloc(&entries, static_cast<int32_t>(sizeof(PoolEntry)),
+                                     BucketMemoryPool::initialBucketCapacity);
+  std::memset(entries, 0, sizeof(PoolEntry) * static_cast<size_t>(capacity));
+  return new PoolBucket{capacity, static_cast<PoolEntry*>(entries), 0};
+}
+
+// Raises top and stores the entry there, growing the entry array first when top reaches it.
+void pushEntry(PoolBucket* bucket, int32_t size, void* block) {
+  const int32_t top = bucket->top + 1;
+  if (top >= bucket->capacity) {
+    void* entries = bucket->entries;
+    const int32_t wanted = doubledCount(bucket->capacity, top + 1);
+    bucket->capacity = ubrRealloc(&entries, static_cast<int32_t>(sizeof(PoolEntry)),
+                                  bucket->capacity, top + 1, wanted);
+    bucket->entries = static_cast<PoolEntry*>(entries);
+  }
+  bucket->top = top;
+  bucket->entries[top].size = size;
+  bucket->entries[top].block = block;
+}
+
+void deleteBucket(PoolBucket* bucket) {
+  platformFree(bucket->entries);
+  delete bucket;
+}
+
+}  // namespace
+
+BucketMemoryPool::BucketMemoryPool()
+    : bucketCount(0), buckets(nullptr), granularity(4), linearLimit(8192), maxPooledSize(262144) {
+  void* table = nullptr;
+  bucketCount = ubrMalloc(&table, static_cast<int32_t>(sizeof(PoolBucket*)), initialBucketCount);
+  buckets = static_cast<PoolBucket**>(table);
+  for (int32_t i = 0; i < bucketCount; ++i) buckets[i] = nullptr;
+
+  // Installation as the module's pool. poolLock keeps a concurrent poolAlloc off the tables
+  // while they change hands.
+  LockGuard guard(poolLock());
+  BucketMemoryPool* previous = modulePool;
+  if (previous != nullptr && previous != this) {
+    if (previous->granularity == granularity && previous->linearLimit == linearLimit &&
+        previous->maxPooledSize == maxPooledSize) {
+      const int32_t count = previous->bucketCount;
+      PoolBucket** table = previous->buckets;
+      previous->bucketCount = bucketCount;
+      previous->buckets = buckets;
+      bucketCount = count;
+      buckets = table;
+    }
+    static_cast<IOrnUnknown*>(previous)->release();
+  }
+  modulePool = this;
+}
+
+BucketMemoryPool::~BucketMemoryPool() {
+  purge();
+  platformFree(buckets);
+  buckets = nullptr;
+  bucketCount = 0;
+  LockGuard guard(poolLock());
+  if (modulePool == this) {
+    // Released once too often: leave the module unbound rather than pointing at freed memory.
+    modulePool = nullptr;
+    ownPool = false;
+    ownPoolAllocCount = 0;
+  }
+}
+
+PoolSizeClass BucketMemoryPool::sizeClass(int32_t size) const {
+  if (size < 0) size = 0;
+  if (size <= linearLimit) {
+    const int32_t index = (size - 1) / granularity;
+    return PoolSizeClass{index, (index + 1) * granularity};
+  }
+  int64_t rounded = linearLimit;
+  int32_t index = (linearLimit - 1) / granularity;
+  while (rounded < size) {
+    rounded *= 2;
+    ++index;
+  }
+  return PoolSizeClass{index, rounded > INT32_MAX ? size : static_cast<int32_t>(rounded)};
+}
+
+void BucketMemoryPool::growTable(int32_t index) {
+  if (index < bucketCount) return;
+  const int32_t oldCount = bucketCount;
+  void* table = buckets;
+  bucketCount = ubrRealloc(&table, static_cast<int32_t>(sizeof(PoolBucket*)), bucketCount,
+                           index + 1, doubledCount(bucketCount, index + 1));
+  buckets = static_cast<PoolBucket**>(table);
+  for (int32_t i = oldCount > 0 ? oldCount : 0; i < bucketCount; ++i) buckets[i] = nullptr;
+#if ORN_POOL_DEBUG_CHECKS
+  checkBucketTable();
+#endif
+}
+
+void BucketMemoryPool::pushFree(int32_t index, int32_t rounded, void* block) {
+  if (index >= bucketCount) growTable(index);
+  PoolBucket*& bucket = buckets[index];
+  if (bucket == nullptr) bucket = newBucket();
+  pushEntry(bucket, rounded, block);
+  poisonFreeBlock(block, rounded);
+}
+
+bool BucketMemoryPool::purge() {
+  const int32_t count = bucketCount;
+  for (int32_t i = 0; i < count; ++i) {
+    PoolBucket* bucket = buckets[i];
+    if (bucket == nullptr) continue;
+    for (int32_t k = 1; k <= bucket->top; ++k) {
+      PoolEntry& entry = bucket->entries[k];
+      if (entry.block != nullptr) {
+        unpoisonBlock(entry.block, entry.size);
+        freePoolBlock(entry.block);
+      }
+      entry.size = 0;
+      entry.block = nullptr;
+    }
+    deleteBucket(bucket);
+    buckets[i] = nullptr;
+  }
+  return true;
+}
+
+void* BucketMemoryPool::allocate(int32_t size, int32_t* capacity) {
+  if (size < 0) {
+    ORN_POOL_CHECK(size >= 0);
+    size = 0;
+  }
+  LockGuard guard(poolLock());
+  if (size > maxPooledSize) {
+    *capacity = size;
+    return makePoolBlock(size);
+  }
+  const PoolSizeClass cls = sizeClass(size);
+  if (cls.index >= bucketCount) growTable(cls.index);
+  PoolBucket* bucket = buckets[cls.index];
+  if (bucket != nullptr) {
+    while (bucket->top > 0) {
+      const PoolEntry& entry = bucket->entries[bucket->top];
+      --bucket->top;
+      if (entry.block != nullptr) {
+        *capacity = entry.size;
+        unpoisonBlock(entry.block, entry.size);
+        return entry.block;
+      }
+    }
+  }
+  *capacity = cls.rounded;
+  return makePoolBlock(cls.rounded);
+}
+
+bool BucketMemoryPool::deallocate(int32_t capacity, void** block) {
+  if (block == nullptr || *block == nullptr || capacity <= 0) return false;
+  if (capacity > maxPooledSize) {
+    freePoolBlock(*block);
+    *block = nullptr;
+    return true;
+  }
+  const PoolSizeClass cls = sizeClass(capacity);
+  LockGuard guard(poolLock());
+  pushFree(cls.index, cls.rounded, *block);
+  *block = nullptr;
+  return true;
+}
+
+bool BucketMemoryPool::queryInterface(const char* name, void** out, int /*options*/) {
+  return queryClass(name, out, this, classNameText, false) ||
+         queryInterfaceName(name, out, static_cast<IBucketMemoryPool*>(this),
+                            IBucketMemoryPool::lookupName);
+}
+
+bool BucketMemoryPool::checkBucketTable() const {
+  if (!ORN_POOL_CHECK(bucketCount >= 0)) return false;
+  if (!ORN_POOL_CHECK(buckets != nullptr || bucketCount == 0)) return false;
+  for (int32_t i = 0; i < bucketCount; ++i) {
+    const PoolBucket* bucket = buckets[i];
+    if (bucket == nullptr) continue;
+    if (!ORN_POOL_CHECK(bucket->entries != nullptr && bucket->capacity > 0)) return false;
+    if (!ORN_POOL_CHECK(bucket->top >= 0 && bucket->top < bucket->capacity)) return false;
+    for (int32_t k = 1; k <= bucket->top; ++k) {
+      const PoolEntry& entry = bucket->entries[k];
+      if (entry.block == nullptr) continue;  // dropped when popped
+      if (!ORN_POOL_CHECK(sizeClass(entry.size).index == i)) return false;
+    }
+  }
+  return true;
 }

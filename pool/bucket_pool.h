@@ -50,10 +50,12 @@ struct PoolSizeClass {
 
 // Layout and slot order shared with the host: own table (purge, allocate, deallocate), then the
 // fields below in order. Guarded by poolLock of the module that built it (allocate, deallocate);
-// purge, construction and destruction take no lock. Lives while references exist.
+// purge and destruction take no lock. Lives while references exist.
 class BucketMemoryPool : public virtual IBucketMemoryPool {
  public:
   static constexpr const char* classNameText = "BucketMemoryPool";
+  static constexpr int32_t initialBucketCount = 2050;
+  static constexpr int32_t initialBucketCapacity = 9;
 
   // Builds an empty pool and installs it as modulePool, taking over the free blocks of a
   // compatible installed pool and releasing that pool once. Adds no reference of its own.
@@ -61,21 +63,31 @@ class BucketMemoryPool : public virtual IBucketMemoryPool {
 
   // Hands every free block back to the allocator in its header; the table stays, all slots null.
   virtual bool purge();
-  // A block of at least size usable bytes; *capacity receives its usable capacity.
+  // A block of at least size usable bytes; *capacity receives its usable capacity. A negative
+  // size is reported to the assertion handler and served as 0.
   virtual void* allocate(int32_t size, int32_t* capacity);
-  // Files *block under the class of capacity and nulls *block. False (nothing kept) for a null
-  // block or a capacity of 0 or below.
+  // Files *block under the class of capacity and nulls *block. False (nothing kept, *block
+  // untouched) for a null block or a capacity of 0 or below.
   virtual bool deallocate(int32_t capacity, void** block);
 
+  // Purges; a pool destroyed while still installed as modulePool also uninstalls itself.
   ~BucketMemoryPool() override;
+  // Answers "BucketMemoryPool", "IOrnUnknown", "IBucketMemoryPool"; a null name reports the
+  // class name, then the interface name, into the InterfaceNameCollector at out.
   bool queryInterface(const char* name, void** out, int options) override;
   const char* className() override { return classNameText; }
 
+  // A size below 0 maps like 0.
   PoolSizeClass sizeClass(int32_t size) const;
   // Grows the bucket table so that slot index exists (new slots null).
   void growTable(int32_t index);
-  // Pushes (rounded, block) onto the bucket of index, creating the bucket when missing.
+  // Pushes (rounded, block) onto the bucket of index, creating the bucket when missing. Caller
+  // holds poolLock.
   void pushFree(int32_t index, int32_t rounded, void* block);
+  // Invariant check of the bucket table: every bucket a well-formed stack whose entries belong to
+  // its class. Reports the first broken rule to the assertion handler; true when all hold. Run by
+  // the debug build after every change to the table's shape.
+  bool checkBucketTable() const;
 
   int32_t bucketCount;
   PoolBucket** buckets;
@@ -84,7 +96,38 @@ class BucketMemoryPool : public virtual IBucketMemoryPool {
   int32_t maxPooledSize;
 };
 
-// A new raw block with usable capacity n, header naming moduleAllocator.
+// A new raw block with usable capacity n, header naming moduleAllocator. A capacity that cannot
+// be represented with the header added takes the out-of-memory road; never returns null.
 void* makePoolBlock(int32_t n);
+// Hands the raw memory of block (usable bytes) to the allocator named in its header.
+void freePoolBlock(void* block);
+
+// The layout that a separately built host reads field by field, pinned for both targets
+// (4-byte pointers on Windows, 8 on Linux x86-64).
+#if defined(__GNUC__)
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Winvalid-offsetof"
+#endif
+static_assert(offsetof(PoolEntry, size) == 0 && offsetof(PoolEntry, block) == sizeof(void*) &&
+                  sizeof(PoolEntry) == 2 * sizeof(void*),
+              "PoolEntry: {size, block}");
+static_assert(offsetof(PoolBucket, capacity) == 0 &&
+                  offsetof(PoolBucket, entries) == sizeof(void*) &&
+                  offsetof(PoolBucket, top) == 2 * sizeof(void*) &&
+                  sizeof(PoolBucket) == 3 * sizeof(void*),
+              "PoolBucket: {capacity, entries, top}");
+// The pool's own table pointer comes first, then its fields; the shared IOrnUnknown part
+// (table pointer and count) follows them.
+static_assert(offsetof(BucketMemoryPool, bucketCount) == sizeof(void*) &&
+                  offsetof(BucketMemoryPool, buckets) == 2 * sizeof(void*) &&
+                  offsetof(BucketMemoryPool, granularity) == 3 * sizeof(void*) &&
+                  offsetof(BucketMemoryPool, linearLimit) == 3 * sizeof(void*) + 4 &&
+                  offsetof(BucketMemoryPool, maxPooledSize) == 3 * sizeof(void*) + 8,
+              "BucketMemoryPool: {table, bucketCount, buckets, granularity, linearLimit, "
+              "maxPooledSize}");
+#if defined(__GNUC__)
+#pragma GCC diagnostic pop
+#endif
+static_assert(poolHeaderSize == sizeof(void*), "one pointer-sized header word per block");
 
 #endif  // ORN_POOL_BUCKET_POOL_H_

@@ -1,18 +1,23 @@
 #include <windows.h>
 
-#include <new>
-
 #include "platform/lock.h"
 
 static_assert(sizeof(CRITICAL_SECTION) <= 48, "RecursiveLock storage holds a critical section");
 
-RecursiveLock::RecursiveLock() {
-  InitializeCriticalSection(reinterpret_cast<CRITICAL_SECTION*>(storage_));
+namespace {
+CRITICAL_SECTION* section(unsigned char* storage) {
+  return reinterpret_cast<CRITICAL_SECTION*>(storage);
 }
-RecursiveLock::~RecursiveLock() {
-  DeleteCriticalSection(reinterpret_cast<CRITICAL_SECTION*>(storage_));
-}
-void RecursiveLock::lock() { EnterCriticalSection(reinterpret_cast<CRITICAL_SECTION*>(storage_)); }
-void RecursiveLock::unlock() {
-  LeaveCriticalSection(reinterpret_cast<CRITICAL_SECTION*>(storage_));
+}  // namespace
+
+// A short spin before sleeping: pool operations hold the lock for well under a microsecond.
+RecursiveLock::RecursiveLock() { InitializeCriticalSectionAndSpinCount(section(storage_), 1000); }
+RecursiveLock::~RecursiveLock() { DeleteCriticalSection(section(storage_)); }
+void RecursiveLock::lock() { EnterCriticalSection(section(storage_)); }
+void RecursiveLock::unlock() { LeaveCriticalSection(section(storage_)); }
+
+bool RecursiveLock::heldByCurrentThread() const {
+  const CRITICAL_SECTION* cs = reinterpret_cast<const CRITICAL_SECTION*>(storage_);
+  return cs->RecursionCount > 0 &&
+         cs->OwningThread == reinterpret_cast<HANDLE>(static_cast<ULONG_PTR>(GetCurrentThreadId()));
 }
