@@ -1,17 +1,40 @@
-// STUB: replaced by the out-of-memory notification.
 #include "memory/out_of_memory.h"
 
 #include <cstdlib>
 
+#include "core/host.h"
+#include "core/service_ptr.h"
+#include "core/test_operation.h"
 #include "text/orn_wstring.h"
+#include "translation/translator.h"
 
 const char* const ubrOutOfMemoryText =
     "While running this function, you have run out of memory.\n"
     "The application will close. After restarting, please read\n"
     "the online help about \"Memory Optimization\".";
 
-void ubrOutOfMemoryMessage(OrnWString& out) { out.assignNarrow(ubrOutOfMemoryText); }
-bool ubrReportMemoryFailure(int) { return false; }
+namespace {
+constexpr int lowestFailureCode = ubrOtherFailure;
+constexpr int highestFailureCode = ubrSpillOpenFailed;
+constexpr int messageSeverity = 1;
+}  // namespace
+
+void ubrOutOfMemoryMessage(OrnWString& out) {
+  out = currentTranslator()->translate(ubrOutOfMemoryText);
+}
+
+bool ubrReportMemoryFailure(int code) {
+  SPtr<IOrnErrorService> errors;
+  if (!errors) return false;
+  if (code >= lowestFailureCode && code <= highestFailureCode) {
+    OrnWString message;
+    ubrOutOfMemoryMessage(message);
+    const int severity = messageSeverity;
+    errors->reportError(message, severity, emptyExtra);
+  }
+  return false;
+}
+
 bool ubrReportOrExit(int code) {
   if (!ubrReportMemoryFailure(code)) std::exit(-1);
   return true;
