@@ -6,12 +6,3 @@ const uint32_t ornHashPrimes[32] = {
     16411u,     32771u,     65537u,     131101u,    262147u,    524309u,    1048583u,
     2097169u,   4194319u,   8388617u,   16777259u,  33554467u,  67108879u,  134217757u,
     268435459u, 536870923u, 1073741827u, 2147483659u};
-
-uint32_t nameHash(const char* text) {
-  if (text == nullptr) return 0;
-  uint32_t h = 5381;
-  for (const signed char* p = reinterpret_cast<const signed char*>(text); *p != 0; ++p) {
-    h = h * 33u + static_cast<uint32_t>(static_cast<int32_t>(*p));
-  }
-  return h;
-}

@@ -3,13 +3,22 @@
 #ifndef ORN_TEXT_ORN_HASH_TABLE_H_
 #define ORN_TEXT_ORN_HASH_TABLE_H_
 
+#include <cstddef>
 #include <cstdint>
 #include <cstring>
 
 #include "text/orn_string.h"
+#include "text/text_check.h"
 
 // djb2 over signed bytes (0x80..0xFF count as -128..-1), wrapping modulo 2^32; null hashes to 0.
-uint32_t nameHash(const char* text);
+inline uint32_t nameHash(const char* text) {
+  if (text == nullptr) return 0;
+  uint32_t h = 5381;
+  for (const signed char* p = reinterpret_cast<const signed char*>(text); *p != 0; ++p) {
+    h = h * 33u + static_cast<uint32_t>(static_cast<int32_t>(*p));
+  }
+  return h;
+}
 
 // Hash and match of a key type; specialised per key type.
 template <class K>
@@ -21,24 +30,26 @@ struct OrnKeyTraits<OrnString> {
   // Both null, or both non-null and equal byte for byte; capacities play no part.
   static bool equals(const OrnString& a, const OrnString& b) {
     if (a.text == nullptr || b.text == nullptr) return a.text == b.text;
-    return std::strcmp(a.text, b.text) == 0;
+    return a.text[0] == b.text[0] && std::strcmp(a.text, b.text) == 0;
   }
 };
 
+// One entry. Layout shared with the host: {bucketIndex, key, value, next}. Made with new,
+// deleted with delete by the table that holds it.
 template <class K, class V>
 struct OrnHashEntry {
-  uint32_t bucketIndex;
+  uint32_t bucketIndex;  // the chain the entry is on
   K key;
   V value;
-  OrnHashEntry* next;
+  OrnHashEntry* next;  // next entry of the same chain; null at the end
 };
 
-// The 32 chain counts a table may have.
+// The 32 chain counts a table may have, ascending.
 extern const uint32_t ornHashPrimes[32];
 
 // Layout shared with the host: {buckets, bucketCount, count, one unused word}. buckets is null
-// until the first insertion. Entries are made with new, the head array with new[]. Not
-// synchronised.
+// until the first insertion. The table owns its entries and its head array (new[]); clear and
+// the destructor delete them. Not synchronised.
 template <class K, class V>
 class OrnHashTable {
  public:
@@ -62,8 +73,13 @@ class OrnHashTable {
     return ornHashPrimes[31];
   }
 
-  // The matching entry or null; *index receives the key's chain index in every case.
+  // The matching entry or null; *index receives the key's chain index in every case (0 for a
+  // table without chains).
   Entry* find(const K& key, uint32_t* index) const {
+    if (bucketCount == 0) {
+      *index = 0;
+      return nullptr;
+    }
     const uint32_t i = OrnKeyTraits<K>::hash(key) % bucketCount;
     *index = i;
     if (buckets == nullptr) return nullptr;
@@ -83,9 +99,19 @@ class OrnHashTable {
     return e->value;
   }
 
-  // Adds e (its bucketIndex set) at the head of its chain; rehashes once the load reaches 0.8.
+  // Takes e (its bucketIndex set by find) into the table at the head of its chain; rehashes to
+  // the next prime once the load reaches 0.8. A table without chains gets two first; an index
+  // outside the table is recomputed from the key rather than written past the head array.
   void insert(Entry* e) {
+    if (bucketCount == 0) {
+      bucketCount = primeAbove(0);
+      e->bucketIndex = OrnKeyTraits<K>::hash(e->key) % bucketCount;
+    }
     if (buckets == nullptr) buckets = new Entry*[bucketCount]();
+    if (e->bucketIndex >= bucketCount) {
+      ORN_TEXT_CHECK(e->bucketIndex < bucketCount);
+      e->bucketIndex = OrnKeyTraits<K>::hash(e->key) % bucketCount;
+    }
     e->next = buckets[e->bucketIndex];
     buckets[e->bucketIndex] = e;
     ++count;
@@ -94,6 +120,7 @@ class OrnHashTable {
     }
   }
 
+  // Moves every entry onto n chains (nothing for n 0, n equal to bucketCount, or no storage).
   void rehash(uint32_t n) {
     if (n == 0 || n == bucketCount || buckets == nullptr) return;
     Entry** fresh = new Entry*[n]();
@@ -111,6 +138,7 @@ class OrnHashTable {
     delete[] buckets;
     buckets = fresh;
     bucketCount = n;
+    ORN_TEXT_CHECK(isSound());
   }
 
   // Deletes every entry and the head array; bucketCount keeps its value.
@@ -137,6 +165,21 @@ class OrnHashTable {
     return headFrom(e->bucketIndex + 1);
   }
 
+  // Chain/count check: every entry sits on the chain its key hashes to and says so in
+  // bucketIndex, no chain loops, and the chains hold `count` entries in all.
+  bool isSound() const {
+    if (buckets == nullptr) return count == 0;
+    if (bucketCount == 0 || count < 0) return false;
+    int64_t seen = 0;
+    for (uint32_t i = 0; i < bucketCount; ++i) {
+      for (const Entry* e = buckets[i]; e != nullptr; e = e->next) {
+        if (++seen > count) return false;
+        if (e->bucketIndex != i || OrnKeyTraits<K>::hash(e->key) % bucketCount != i) return false;
+      }
+    }
+    return seen == count;
+  }
+
  private:
   Entry* headFrom(uint32_t i) const {
     if (buckets == nullptr) return nullptr;
@@ -146,5 +189,15 @@ class OrnHashTable {
     return nullptr;
   }
 };
+
+namespace orn_layout {
+using NameTable = OrnHashTable<OrnString, int32_t>;
+static_assert(offsetof(NameTable, bucketCount) == sizeof(void*),
+              "OrnHashTable layout: {buckets, bucketCount, count, word}");
+static_assert(offsetof(NameTable, count) == sizeof(void*) + 4, "OrnHashTable layout");
+static_assert(offsetof(NameTable, reservedWord) == sizeof(void*) + 8, "OrnHashTable layout");
+static_assert(sizeof(void*) != 4 || sizeof(NameTable) == 16,
+              "OrnHashTable is four 32-bit words on the 32-bit target");
+}  // namespace orn_layout
 
 #endif  // ORN_TEXT_ORN_HASH_TABLE_H_

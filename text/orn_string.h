@@ -2,6 +2,7 @@
 #ifndef ORN_TEXT_ORN_STRING_H_
 #define ORN_TEXT_ORN_STRING_H_
 
+#include <cstddef>
 #include <cstdint>
 
 // Layout shared with the host: {text, capacity}.
@@ -50,6 +51,11 @@ class OrnString {
   const char* c_str() const { return text ? text : ""; }
 };
 
+// Ownership check: capacity is not negative, and an owned text is non-null and ends with a NUL
+// inside its block. Reads nothing outside an owned block.
+bool stringIsSound(const OrnString& s);
+
+static_assert(offsetof(OrnString, capacity) == sizeof(void*), "OrnString layout: {text, capacity}");
 static_assert(sizeof(OrnString) == 2 * sizeof(void*), "OrnString layout: {text, capacity}");
 
 #endif  // ORN_TEXT_ORN_STRING_H_
