@@ -48,10 +48,23 @@ struct PoolSizeClass {
   int32_t rounded;
 };
 
+// The pool's own operations, in the slot order a host calls them. As the pool's first
+// (non-virtual) base it puts these three at the head of the table that begins the object;
+// without it the marker interface's destructor entries would come first.
+class BucketPoolOperations {
+ public:
+  virtual bool purge() = 0;
+  virtual void* allocate(int32_t size, int32_t* capacity) = 0;
+  virtual bool deallocate(int32_t capacity, void** block) = 0;
+
+ protected:
+  ~BucketPoolOperations() = default;  // destroyed only as a BucketMemoryPool
+};
+
 // Layout and slot order shared with the host: own table (purge, allocate, deallocate), then the
 // fields below in order. Guarded by poolLock of the module that built it (allocate, deallocate);
 // purge and destruction take no lock. Lives while references exist.
-class BucketMemoryPool : public virtual IBucketMemoryPool {
+class BucketMemoryPool : public BucketPoolOperations, public virtual IBucketMemoryPool {
  public:
   static constexpr const char* classNameText = "BucketMemoryPool";
   static constexpr int32_t initialBucketCount = 2050;
@@ -62,13 +75,13 @@ class BucketMemoryPool : public virtual IBucketMemoryPool {
   BucketMemoryPool();
 
   // Hands every free block back to the allocator in its header; the table stays, all slots null.
-  virtual bool purge();
+  bool purge() override;
   // A block of at least size usable bytes; *capacity receives its usable capacity. A negative
   // size is reported to the assertion handler and served as 0.
-  virtual void* allocate(int32_t size, int32_t* capacity);
+  void* allocate(int32_t size, int32_t* capacity) override;
   // Files *block under the class of capacity and nulls *block. False (nothing kept, *block
   // untouched) for a null block or a capacity of 0 or below.
-  virtual bool deallocate(int32_t capacity, void** block);
+  bool deallocate(int32_t capacity, void** block) override;
 
   // Purges; a pool destroyed while still installed as modulePool also uninstalls itself.
   ~BucketMemoryPool() override;
