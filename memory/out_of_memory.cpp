@@ -17,6 +17,20 @@ namespace {
 constexpr int lowestFailureCode = ubrOtherFailure;
 constexpr int highestFailureCode = ubrSpillOpenFailed;
 constexpr int messageSeverity = 1;
+
+// Set while this thread makes a report. Building the message needs memory too; when that fails,
+// the nested report shows nothing instead of re-entering itself without end.
+thread_local bool reporting = false;
+
+class ReportingScope {
+ public:
+  ReportingScope() : nested_(reporting) { reporting = true; }
+  ~ReportingScope() { reporting = nested_; }
+  bool nested() const { return nested_; }
+
+ private:
+  bool nested_;
+};
 }  // namespace
 
 void ubrOutOfMemoryMessage(OrnWString& out) {
@@ -24,6 +38,8 @@ void ubrOutOfMemoryMessage(OrnWString& out) {
 }
 
 bool ubrReportMemoryFailure(int code) {
+  ReportingScope scope;
+  if (scope.nested()) return false;
   SPtr<IOrnErrorService> errors;
   if (!errors) return false;
   if (code >= lowestFailureCode && code <= highestFailureCode) {

@@ -29,6 +29,7 @@ FaultHeap::FaultHeap(const FaultHeap& other)
       failAt(other.failAt),
       persistent(other.persistent),
       failAll(other.failAll),
+      budget(other.budget),
       kinds(other.kinds) {}
 
 FaultHeap FaultHeap::failingRequest(int k, bool persistentFailure) {
@@ -50,34 +51,74 @@ FaultHeap FaultHeap::failingEverything() {
   return heap;
 }
 
-bool FaultHeap::refuses(Kind kind, size_t size) {
+FaultHeap FaultHeap::withBudget(size_t bytes) {
+  FaultHeap heap;
+  heap.budget = bytes;
+  return heap;
+}
+
+size_t FaultHeap::sizeOfLocked(void* block) const {
+  auto it = live_.find(block);
+  return it == live_.end() ? 0 : it->second;
+}
+
+bool FaultHeap::refuses(Kind kind, size_t size, size_t replacedBytes) {
   std::lock_guard<std::mutex> guard(lock_);
   bool refused = false;
   if ((kinds & kind) != 0) {
     const int number = ++planned_;
-    refused = failAll || size > maxBytes || (failAt > 0 && number == failAt) ||
-              (failAt > 0 && persistent && number > failAt);
+    const size_t liveAfter = liveBytes_ - replacedBytes + size;
+    refused = failAll || size > maxBytes || liveAfter > budget ||
+              (failAt > 0 && number == failAt) || (failAt > 0 && persistent && number > failAt);
   }
   requests_.push_back(Request{kind, size, !refused});
   return refused;
 }
 
 void* FaultHeap::allocate(size_t size) {
-  if (refuses(mallocRequest, size)) return nullptr;
-  return PlatformHeap::allocate(size);
+  if (refuses(mallocRequest, size, 0)) return nullptr;
+  void* block = PlatformHeap::allocate(size);
+  if (block != nullptr) {
+    std::lock_guard<std::mutex> guard(lock_);
+    live_[block] = size;
+    liveBytes_ += size;
+  }
+  return block;
 }
 
 void* FaultHeap::reallocate(void* block, size_t size) {
-  if (refuses(reallocRequest, size)) return nullptr;
-  return PlatformHeap::reallocate(block, size);
+  size_t oldSize;
+  {
+    std::lock_guard<std::mutex> guard(lock_);
+    oldSize = sizeOfLocked(block);
+  }
+  if (refuses(reallocRequest, size, oldSize)) return nullptr;
+  void* fresh = PlatformHeap::reallocate(block, size);
+  if (fresh != nullptr) {
+    std::lock_guard<std::mutex> guard(lock_);
+    if (live_.erase(block) != 0) liveBytes_ -= oldSize;
+    live_[fresh] = size;
+    liveBytes_ += size;
+  }
+  return fresh;
 }
 
 void FaultHeap::release(void* block) {
   if (block != nullptr) {
     std::lock_guard<std::mutex> guard(lock_);
     ++frees_;
+    auto it = live_.find(block);
+    if (it != live_.end()) {
+      liveBytes_ -= it->second;
+      live_.erase(it);
+    }
   }
   PlatformHeap::release(block);
+}
+
+size_t FaultHeap::liveBytes() const {
+  std::lock_guard<std::mutex> guard(lock_);
+  return liveBytes_;
 }
 
 std::vector<FaultHeap::Request> FaultHeap::requests() const {

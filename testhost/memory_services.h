@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <map>
 #include <mutex>
 #include <string>
 #include <vector>
@@ -68,12 +69,16 @@ class FaultHeap : public PlatformHeap {
   int failAt = 0;              // number of the first refused request; 0: none
   bool persistent = false;     // refuse every request from failAt on, not only that one
   bool failAll = false;        // refuse every planned request
+  // Refuse requests that would take the bytes live in blocks of this heap above budget: a
+  // small memory limit. Blocks allocated before the heap was installed count as nothing.
+  size_t budget = SIZE_MAX;
   int kinds = anyRequest;      // which kinds of request the plan applies to
 
   // Refuses exactly the failAt-th planned request (transient) or every one from it on.
   static FaultHeap failingRequest(int k, bool persistentFailure);
   static FaultHeap servingAtMost(size_t bytes);
   static FaultHeap failingEverything();
+  static FaultHeap withBudget(size_t bytes);
 
   void* allocate(size_t size) override;
   void* reallocate(void* block, size_t size) override;
@@ -83,14 +88,18 @@ class FaultHeap : public PlatformHeap {
   // Sizes of the requests of the given kinds, served or not, in order.
   std::vector<size_t> sizes(int ofKinds = anyRequest) const;
   int frees() const;
+  size_t liveBytes() const;
 
   FaultHeap() = default;
   FaultHeap(const FaultHeap& other);
 
  private:
-  bool refuses(Kind kind, size_t size);
+  bool refuses(Kind kind, size_t size, size_t replacedBytes);
+  size_t sizeOfLocked(void* block) const;
 
   mutable std::mutex lock_;
+  std::map<void*, size_t> live_;  // blocks of this heap and their sizes
+  size_t liveBytes_ = 0;
   std::vector<Request> requests_;
   int planned_ = 0;
   int frees_ = 0;

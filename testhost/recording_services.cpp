@@ -1,5 +1,7 @@
 #include "testhost/recording_services.h"
 
+#include <cstdio>
+
 std::string narrowForTest(const char16_t* text) {
   std::string out;
   if (text == nullptr) return out;
@@ -22,6 +24,10 @@ std::string narrowForTest(const char16_t* text) {
 int RecordingErrorService::reportError(const OrnWString& message, const int& severity,
                                        const OrnString& extra) {
   reports.push_back(Report{narrowForTest(message.text), severity, &extra});
+  if (echoToStderr) {
+    std::fprintf(stderr, "error service: %s\n", reports.back().message.c_str());
+    std::fflush(stderr);
+  }
   return 1;
 }
 

@@ -25,6 +25,9 @@ class RecordingErrorService : public IOrnErrorService {
   const char* className() override { return classNameText; }
 
   std::vector<Report> reports;
+  // Also writes every message to stderr, one "error service: <message>" block per report, so
+  // that a death test sees what the user would have seen before the process ended.
+  bool echoToStderr = false;
 };
 
 #endif  // ORN_TESTHOST_RECORDING_SERVICES_H_
