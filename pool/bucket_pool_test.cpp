@@ -154,6 +154,9 @@ TEST(BucketPoolBuckets, DropPoppedEntriesWithoutBlock) {
   void* fresh = pool->allocate(8, &capacity);  // stack empty again: a new block
   EXPECT_NE(fresh, original);
   EXPECT_EQ(pool->buckets[1]->top, 0);
+  pool->deallocate(capacity, &fresh);
+  void* again = original;
+  pool->deallocate(capacity, &again);
 }
 
 TEST(BucketPoolDeallocate, RefusesNullBlocksAndCapacitiesOfZeroOrBelow) {
@@ -191,10 +194,8 @@ TEST(BucketPoolPurge, ReturnsEveryBlockToTheAllocatorInItsHeader) {
     for (int k = 0; k < 3; ++k) {
       void* foreign = host->allocator.makeBlock(size);
       pool->deallocate(size, &foreign);
-      int32_t capacity = 0;
       void* own = makePoolBlock(size);
-      capacity = size;
-      pool->deallocate(capacity, &own);
+      pool->deallocate(size, &own);
     }
   }
   EXPECT_TRUE(pool->purge());
@@ -204,6 +205,7 @@ TEST(BucketPoolPurge, ReturnsEveryBlockToTheAllocatorInItsHeader) {
   int32_t capacity = 0;
   void* fresh = pool->allocate(40, &capacity);
   EXPECT_EQ(headerOf(fresh), &moduleAllocator);
+  pool->deallocate(capacity, &fresh);
 }
 
 TEST(BucketPoolPurge, RecycledBlocksKeepTheAllocatorTheyCameWith) {
@@ -235,6 +237,9 @@ TEST(BucketPoolConstruction, TakesOverTheFreeBlocksOfACompatibleInstalledPool) {
   EXPECT_EQ(previous->refCount(), 1);  // released once
   EXPECT_EQ(pool->refCount(), 0);      // the constructor adds no reference
   EXPECT_EQ(pool->allocate(100, &capacity), original);
+  block = original;
+  pool->deallocate(capacity, &block);
+  static_cast<IOrnUnknown*>(previous)->release();  // the second holder lets go
 }
 
 TEST(BucketPoolConstruction, StartsEmptyBesideAPoolOfOtherParameters) {
@@ -250,6 +255,7 @@ TEST(BucketPoolConstruction, StartsEmptyBesideAPoolOfOtherParameters) {
   EXPECT_EQ(freeBlocksAt(pool, 24), 0);
   EXPECT_EQ(freeBlocksAt(previous, 24), 1);
   EXPECT_EQ(previous->refCount(), 1);
+  static_cast<IOrnUnknown*>(previous)->release();  // destroyed: its free block goes back
 }
 
 TEST(BucketPoolConstruction, AReleasedInstalledPoolLeavesTheModuleUnbound) {

@@ -223,6 +223,7 @@ TEST(PoolBinding, MoveFreeBlocksGrowsTheTargetTable) {
   EXPECT_EQ(target->buckets[2052]->top, 1);
   EXPECT_EQ(modulePool->buckets[2052], nullptr);
   EXPECT_TRUE(target->checkBucketTable());
+  static_cast<IOrnUnknown*>(target)->release();
 }
 
 }  // namespace

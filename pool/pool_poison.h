@@ -16,8 +16,14 @@
 #endif
 
 #ifdef ORN_POOL_ASAN
-#include <sanitizer/allocator_interface.h>
 #include <sanitizer/asan_interface.h>
+#if __has_include(<sanitizer/allocator_interface.h>)
+#include <sanitizer/allocator_interface.h>
+#else
+// The sanitizer runtime's allocator queries (gcc ships no header for them).
+extern "C" int __sanitizer_get_ownership(const volatile void* p);
+extern "C" size_t __sanitizer_get_allocated_size(const volatile void* p);
+#endif
 
 #include "pool/bucket_pool.h"
 

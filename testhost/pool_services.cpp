@@ -1,6 +1,7 @@
 #include "testhost/pool_services.h"
 
 #include <cstdlib>
+#include <vector>
 
 #include "pool/pool_binding.h"
 #include "testhost/test_host.h"
@@ -28,8 +29,17 @@ BucketMemoryPool* makeDetachedPool() {
   return pool;
 }
 
+namespace {
+// Every HostSharedPool made, kept reachable for the rest of the process (never destroyed).
+std::vector<HostSharedPool*>& madeSharedPools() {
+  static auto* made = new std::vector<HostSharedPool*>();
+  return *made;
+}
+}  // namespace
+
 HostSharedPool::HostSharedPool() : pool(makeDetachedPool()) {
   static_cast<IOrnUnknown*>(pool)->addRef();
+  madeSharedPools().push_back(this);
 }
 
 void HostSharedPool::offerTo(TestHost& host) {
