@@ -1,80 +1,64 @@
-// orn-host: loads a component module, attaches itself and prints what the component says.
+// orn-host: loads a component module the way a host does and inspects it, checks it against the
+// framework's rules, or runs its tests.
+//   orn-host [inspect] [MODULE]   name, build stamp, identifier, descriptor, classes
+//   orn-host check [MODULE]       one line per rule, a summary; exit 0 only when all pass
+//   orn-host test [MODULE]        the module's test operation and what it reported
 #include <cstdio>
-#include <string>
+#include <exception>
+#include <memory>
 
-#include "core/component.h"
+#include <CLI/CLI.hpp>
+
+#include "host/command_options.h"
+#include "host/commands.h"
 #include "host/orn_host.h"
-#include "platform/module_loader.h"
 
 namespace {
-#if defined(_WIN32)
-const char* const defaultModuleName = "component_template.dll";
-#else
-const char* const defaultModuleName = "component_template.so";
-#endif
-
-using EntryPointFunction = int (*)(int*, IOrnComponent**);
-
-std::string hexBytes(const uint8_t* data, int32_t size) {
-  static const char digits[] = "0123456789abcdef";
-  std::string out;
-  for (int32_t i = 0; i < size; ++i) {
-    if (i) out += ' ';
-    out += digits[data[i] >> 4];
-    out += digits[data[i] & 15];
-  }
-  return out;
+// The host outlives every module and the exit list of this process: never destroyed.
+OrnHostApp& makeHost(const HostCommandOptions& options) {
+  OrnHostOptions hostOptions;
+  hostOptions.memoryReserveBytes = static_cast<size_t>(options.memoryReserve);
+  hostOptions.memoryReserveSteps = options.memoryReserveSteps;
+  static OrnHostApp* host = new OrnHostApp(hostOptions);
+  return *host;
 }
 }  // namespace
 
 int main(int argc, char** argv) {
-  const std::string path =
-      argc > 1 ? argv[1] : platformExecutableDirectory() + defaultModuleName;
-  if (!platformFileExists(path)) {
-    std::fprintf(stderr, "orn-host: %s: no such file\n", path.c_str());
-    return 2;
+  CLI::App app{"orn-host: loads a component module, inspects it, checks it against the "
+               "framework's rules, or runs its tests."};
+  app.require_subcommand(0, 1);
+  HostCommandOptions options;
+  HostCommandOptions inspectOptions, checkOptions, testOptions;
+  TestCommandOptions testExtras;
+  addHostOptions(&app, &options);
+  CLI::App* inspect = app.add_subcommand("inspect", "Show the module's name, build stamp, "
+                                                    "identifier, descriptor and classes");
+  addHostOptions(inspect, &inspectOptions);
+  CLI::App* check = app.add_subcommand("check", "Check the module against the framework's rules");
+  addHostOptions(check, &checkOptions);
+  CLI::App* test = app.add_subcommand("test", "Run the module's test operation");
+  addHostOptions(test, &testOptions);
+  test->add_flag("--no-test-service", testExtras.withoutTestService,
+                 "Call runTests without a test service (the module reports that it got none)");
+
+  try {
+    app.parse(argc, argv);
+  } catch (const CLI::ParseError& e) {
+    return app.exit(e) == 0 ? 0 : 2;
   }
-  std::string error;
-  ModuleHandle module = platformLoadModule(path, &error);
-  if (module == nullptr) {
-    std::fprintf(stderr, "orn-host: %s: not a loadable module: %s\n", path.c_str(), error.c_str());
-    return 2;
+
+  const HostCommandOptions& chosen = inspect->parsed() ? inspectOptions
+                                     : check->parsed() ? checkOptions
+                                     : test->parsed()  ? testOptions
+                                                       : options;
+  try {
+    OrnHostApp& host = makeHost(chosen);
+    if (!configureHost(host, chosen)) return exitBadInput;
+    if (check->parsed()) return runCheck(host, chosen);
+    if (test->parsed()) return runTest(host, chosen, testExtras);
+    return runInspect(host, chosen);
+  } catch (const std::exception& e) {
+    return reportCommandError(chosen, e.what());
   }
-  auto entry = reinterpret_cast<EntryPointFunction>(platformModuleSymbol(module, "EntryPoint"));
-  if (entry == nullptr) {
-    std::fprintf(stderr, "orn-host: %s: the module has no EntryPoint export\n", path.c_str());
-    platformUnloadModule(module);
-    return 2;
-  }
-  int version = 0;
-  IOrnComponent* component = nullptr;
-  if (entry(&version, &component) == 0 || component == nullptr) {
-    std::fprintf(stderr, "orn-host: %s: EntryPoint returned no component\n", path.c_str());
-    platformUnloadModule(module);
-    return 3;
-  }
-  if (version != ornInterfaceVersion) {
-    std::fprintf(stderr, "orn-host: %s: interface version %d, expected exactly %d\n",
-                 path.c_str(), version, ornInterfaceVersion);
-    platformUnloadModule(module);
-    return 3;
-  }
-  static OrnHostApp host;  // outlives the module's exit list
-  component->addRef();
-  component->initialize(&host);
-  void* view = nullptr;
-  component->queryInterface(IOrnCompInternal::lookupName, &view, 0);
-  auto* internal = static_cast<IOrnCompInternal*>(view);
-  IOrnClcBinary* descriptor = component->descriptor();
-  std::printf("name:        %s\n", internal ? internal->name() : "?");
-  std::printf("build stamp: %s\n", component->buildStamp());
-  std::printf("identifier:  %s\n", internal ? internal->identifier()->toString().c_str() : "?");
-  if (descriptor != nullptr) {
-    std::printf("descriptor:  version %d, %d bytes: %s\n", descriptor->version(),
-                descriptor->size(), hexBytes(descriptor->data(), descriptor->size()).c_str());
-  }
-  component->terminate();
-  component->release();
-  platformUnloadModule(module);
-  return 0;
 }

@@ -1,0 +1,43 @@
+// HostAssertHandler ("IOrnAssertHandlerCB"): told of failed internal checks of a module; prints
+// them and counts them. Execution goes on.
+#ifndef ORN_HOST_ASSERT_HANDLER_H_
+#define ORN_HOST_ASSERT_HANDLER_H_
+
+#include <cstdio>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "core/host.h"
+#include "host/host_owned.h"
+
+struct AssertionReport {
+  std::string expression;
+  std::string file;
+  int line;
+};
+
+// Reports may come from any thread: the list is guarded by a mutex.
+class HostAssertHandler : public HostOwned<IOrnAssertHandlerCB> {
+ public:
+  static constexpr const char* classNameText = "HostAssertHandler";
+
+  // Where assertions are printed as they arrive; null keeps them quiet (they are still kept).
+  void setEcho(std::FILE* stream);
+
+  // Null texts are shown as "?".
+  void reportAssertion(const char* expression, const char* file, int line) override;
+
+  std::vector<AssertionReport> assertions() const;
+  size_t assertionCount() const;
+
+  bool queryInterface(const char* name, void** out, int options) override;
+  const char* className() override { return classNameText; }
+
+ private:
+  mutable std::mutex mutex_;
+  std::vector<AssertionReport> assertions_;  // guarded by mutex_
+  std::FILE* echo_ = stderr;
+};
+
+#endif  // ORN_HOST_ASSERT_HANDLER_H_

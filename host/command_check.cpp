@@ -1,0 +1,77 @@
+#include <cstdio>
+
+#include <nlohmann/json.hpp>
+
+#include "host/commands.h"
+#include "host/module_checks.h"
+
+namespace {
+const char* outcomeText(CheckOutcome outcome) {
+  switch (outcome) {
+    case CheckOutcome::pass: return "pass";
+    case CheckOutcome::fail: return "fail";
+    case CheckOutcome::skip: return "skip";
+  }
+  return "?";
+}
+
+void printJson(const CheckReport& report) {
+  nlohmann::json checks = nlohmann::json::array();
+  for (const CheckResult& c : report.checks) {
+    checks.push_back({{"name", c.name}, {"result", outcomeText(c.outcome)}, {"detail", c.detail}});
+  }
+  nlohmann::json held = nlohmann::json::array();
+  for (const HeldObject& h : report.heldObjects) {
+    held.push_back({{"className", h.className}, {"references", h.balance}});
+  }
+  nlohmann::json services = nlohmann::json::array();
+  for (const auto& s : report.serviceChanges) {
+    services.push_back({{"service", s.name}, {"change", s.change}});
+  }
+  nlohmann::json reports = nlohmann::json::array();
+  for (const ErrorReport& r : report.reports) {
+    reports.push_back({{"message", r.message}, {"severity", r.severity}});
+  }
+  const nlohmann::json out = {
+      {"module", report.path},
+      {"checks", checks},
+      {"passed", report.count(CheckOutcome::pass)},
+      {"failed", report.count(CheckOutcome::fail)},
+      {"skipped", report.count(CheckOutcome::skip)},
+      {"ok", report.allPassed()},
+      {"heldObjects", held},
+      {"serviceChanges", services},
+      {"reports", reports},
+  };
+  std::printf("%s\n", out.dump(2).c_str());
+}
+
+void printText(const CheckReport& report) {
+  std::printf("checking %s\n", report.path.c_str());
+  for (const CheckResult& c : report.checks) {
+    const char* tag = c.outcome == CheckOutcome::pass   ? "[ ok ]"
+                      : c.outcome == CheckOutcome::fail ? "[FAIL]"
+                                                        : "[skip]";
+    std::printf("%s %s%s%s\n", tag, c.name.c_str(), c.detail.empty() ? "" : ": ",
+                c.detail.c_str());
+  }
+  std::printf("%d checks: %d passed, %d failed, %d skipped\n",
+              static_cast<int>(report.checks.size()), report.count(CheckOutcome::pass),
+              report.count(CheckOutcome::fail), report.count(CheckOutcome::skip));
+}
+}  // namespace
+
+int runCheck(OrnHostApp& host, const HostCommandOptions& options) {
+  CheckReport report;
+  std::string error;
+  if (!checkModule(host, options.modulePath(), &report, &error)) {
+    return reportCommandError(options, error);
+  }
+  if (options.json) {
+    printJson(report);
+  } else {
+    printText(report);
+  }
+  std::fflush(stdout);
+  return report.allPassed() ? exitOk : exitChecksFailed;
+}

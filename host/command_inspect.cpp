@@ -1,0 +1,97 @@
+#include <cstdio>
+
+#include <nlohmann/json.hpp>
+
+#include "host/commands.h"
+#include "host/loaded_module.h"
+#include "host/module_inspection.h"
+
+namespace {
+nlohmann::json namesJson(const NameList& list) {
+  nlohmann::json names = nlohmann::json::array();
+  for (const ReportedName& n : list.names) {
+    names.push_back({{"name", n.name}, {"kind", n.isClass ? "class" : "interface"},
+                     {"parent", n.parent}});
+  }
+  return names;
+}
+
+void printJson(const ModuleFacts& facts) {
+  nlohmann::json classes = nlohmann::json::array();
+  for (const ClassFacts& c : facts.classes) {
+    classes.push_back({{"identifier", c.id.toString()},
+                       {"name", c.name},
+                       {"created", c.created},
+                       {"className", c.className},
+                       {"interfaces", c.names.interfaceNames()},
+                       {"names", namesJson(c.names)}});
+  }
+  nlohmann::json out = {
+      {"module", facts.path},
+      {"interfaceVersion", facts.version},
+      {"name", facts.name},
+      {"buildStamp", facts.buildStamp},
+      {"identifier", facts.identifier},
+      {"classCount", facts.classCount},
+      {"classes", classes},
+  };
+  if (facts.hasDescriptor) {
+    out["descriptor"] = {{"version", facts.descriptorVersion},
+                         {"size", facts.descriptorBytes.size()},
+                         {"bytes", hexBytes(facts.descriptorBytes)}};
+  } else {
+    out["descriptor"] = nullptr;
+  }
+  std::printf("%s\n", out.dump(2).c_str());
+}
+
+void printText(const ModuleFacts& facts) {
+  std::printf("module:      %s\n", facts.path.c_str());
+  std::printf("name:        %s\n", facts.name.c_str());
+  std::printf("build stamp: %s\n", facts.buildStamp.c_str());
+  std::printf("identifier:  %s\n", facts.identifier.c_str());
+  if (facts.hasDescriptor) {
+    std::printf("descriptor:  version %d, %d bytes: %s\n", facts.descriptorVersion,
+                static_cast<int>(facts.descriptorBytes.size()),
+                hexBytes(facts.descriptorBytes).c_str());
+  } else {
+    std::printf("descriptor:  none\n");
+  }
+  std::printf("classes:     %d\n", facts.classCount);
+  for (const ClassFacts& c : facts.classes) {
+    std::printf("  %s  %s\n", c.id.toString().c_str(), c.name.empty() ? "?" : c.name.c_str());
+    if (!c.created) {
+      std::printf("      (createInstance gave no object)\n");
+      continue;
+    }
+    std::string interfaces;
+    for (const std::string& name : c.names.interfaceNames()) {
+      interfaces += (interfaces.empty() ? "" : ", ") + name;
+    }
+    std::printf("      interfaces: %s\n",
+                c.names.declined ? "(not listed)" : interfaces.empty() ? "none"
+                                                                        : interfaces.c_str());
+  }
+}
+}  // namespace
+
+int runInspect(OrnHostApp& host, const HostCommandOptions& options) {
+  LoadedModule module;
+  std::string error;
+  if (!module.load(options.modulePath(), &error)) return reportCommandError(options, error);
+  if (module.version() != ornInterfaceVersion) {
+    return reportCommandError(options, module.path() + ": interface version " +
+                                           std::to_string(module.version()) +
+                                           ", expected exactly " +
+                                           std::to_string(ornInterfaceVersion));
+  }
+  module.attach(host);
+  const ModuleFacts facts = inspectModule(module);
+  module.unload();
+  if (options.json) {
+    printJson(facts);
+  } else {
+    printText(facts);
+  }
+  return exitOk;
+}

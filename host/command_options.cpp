@@ -1,0 +1,85 @@
+#include "host/command_options.h"
+
+#include <cstdio>
+
+#include <CLI/CLI.hpp>
+#include <nlohmann/json.hpp>
+
+#include "host/host_language.h"
+#include "host/loaded_module.h"
+
+std::string HostCommandOptions::modulePath() const {
+  return module.empty() ? defaultModulePath() : module;
+}
+
+void addHostOptions(CLI::App* app, HostCommandOptions* options) {
+  app->add_option("MODULE", options->module,
+                  "Component module to load (default: component_template beside orn-host)");
+  app->add_flag("--json", options->json, "Print the result as JSON");
+  app->add_option("--settings", options->settingsFile,
+                  "INI-style settings file; [Directories] 'Temp Directory = ...' sets the "
+                  "temp directory");
+  app->add_option("--set", options->settings, "Set one setting, e.g. "
+                  "--set \"Directories/Temp Directory=/var/tmp\"")
+      ->type_name("KEY=VALUE");
+  app->add_option("--lang", options->lang, "Language of module messages (e.g. de)");
+  app->add_option("--catalogue", options->catalogue, "Message catalogue (gettext PO file)");
+  app->add_option("--locale-dir", options->localeDir, "Directory with <lang>.po catalogues");
+  app->add_option("--memory-reserve", options->memoryReserve,
+                  "Memory the host holds back for modules that run short (e.g. 8M, 0 for none)")
+      ->transform(CLI::AsSizeValue(false));
+  app->add_option("--memory-reserve-steps", options->memoryReserveSteps,
+                  "Steps in which the reserve is given back")
+      ->check(CLI::Range(1, 4096));
+}
+
+int reportCommandError(const HostCommandOptions& options, const std::string& message) {
+  std::fprintf(stderr, "orn-host: %s\n", message.c_str());
+  if (options.json) std::printf("%s\n", nlohmann::json{{"error", message}}.dump(2).c_str());
+  return exitBadInput;
+}
+
+bool configureHost(OrnHostApp& host, const HostCommandOptions& options) {
+  std::vector<SettingsProblem> settingsProblems;
+  if (!options.settingsFile.empty()) {
+    host.settings().loadFile(options.settingsFile, &settingsProblems);
+  }
+  for (const std::string& pair : options.settings) host.settings().setPair(pair, &settingsProblems);
+  for (const SettingsProblem& problem : settingsProblems) {
+    std::fprintf(stderr, "orn-host: %s\n", problem.toString().c_str());
+  }
+  if (!settingsProblems.empty()) {
+    if (options.json) {
+      nlohmann::json errors = nlohmann::json::array();
+      for (const SettingsProblem& p : settingsProblems) errors.push_back(p.toString());
+      std::printf("%s\n", nlohmann::json{{"error", "bad settings"}, {"problems", errors}}
+                              .dump(2).c_str());
+    }
+    return false;
+  }
+
+  std::string file = options.catalogue;
+  if (file.empty() && !options.lang.empty()) {
+    const std::vector<std::string> dirs = catalogueDirectories(options.localeDir);
+    file = findCatalogue(options.lang, dirs);
+    if (file.empty()) {
+      std::string where;
+      for (const std::string& dir : dirs) where += (where.empty() ? "" : ", ") + dir;
+      reportCommandError(options, "no message catalogue for language '" + options.lang +
+                                      "' (looked in " + where + ")");
+      return false;
+    }
+  }
+  if (!file.empty()) {
+    std::vector<CatalogueProblem> problems;
+    std::string error;
+    if (!loadCatalogue(host, file, &problems, &error)) {
+      reportCommandError(options, error);
+      return false;
+    }
+    for (const CatalogueProblem& problem : problems) {
+      std::fprintf(stderr, "orn-host: warning: %s\n", problem.toString().c_str());
+    }
+  }
+  return true;
+}

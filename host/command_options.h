@@ -1,0 +1,46 @@
+// Options every orn-host subcommand takes, and the host they configure.
+#ifndef ORN_HOST_COMMAND_OPTIONS_H_
+#define ORN_HOST_COMMAND_OPTIONS_H_
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "host/orn_host.h"
+
+namespace CLI {
+class App;
+}
+
+struct HostCommandOptions {
+  std::string module;                 // empty: the component_template beside the command
+  bool json = false;
+  std::string settingsFile;
+  std::vector<std::string> settings;  // KEY=VALUE
+  std::string lang;
+  std::string catalogue;              // a PO file; overrides the lookup by --lang
+  std::string localeDir;
+  uint64_t memoryReserve = 8u << 20;
+  int memoryReserveSteps = 8;
+
+  std::string modulePath() const;
+};
+
+// Adds the MODULE argument and the host options to a (sub)command.
+void addHostOptions(CLI::App* app, HostCommandOptions* options);
+
+// Applies settings and the language to host. Bad settings lines and an unknown language are
+// errors (each printed as one line, false returned); catalogue entries that do not keep their
+// placeholders are warnings.
+bool configureHost(OrnHostApp& host, const HostCommandOptions& options);
+
+// One-line error on stderr ("orn-host: message"); with --json also {"error": message} on stdout.
+// Returns the exit status for bad input, 2.
+int reportCommandError(const HostCommandOptions& options, const std::string& message);
+
+// The exit statuses of orn-host.
+constexpr int exitOk = 0;
+constexpr int exitChecksFailed = 1;
+constexpr int exitBadInput = 2;
+
+#endif  // ORN_HOST_COMMAND_OPTIONS_H_

@@ -1,0 +1,60 @@
+#include <cstdio>
+
+#include <nlohmann/json.hpp>
+
+#include "host/commands.h"
+#include "host/loaded_module.h"
+#include "host/test_service.h"
+
+int runTest(OrnHostApp& host, const HostCommandOptions& options,
+            const TestCommandOptions& testOptions) {
+  LoadedModule module;
+  std::string error;
+  if (!module.load(options.modulePath(), &error)) return reportCommandError(options, error);
+  if (module.version() != ornInterfaceVersion) {
+    return reportCommandError(options, module.path() + ": interface version " +
+                                           std::to_string(module.version()) +
+                                           ", expected exactly " +
+                                           std::to_string(ornInterfaceVersion));
+  }
+  module.attach(host);
+  if (module.internal() == nullptr) {
+    module.unload();
+    return reportCommandError(options, module.path() +
+                                           ": the component does not answer IOrnCompInternal");
+  }
+  host.errors().setEcho(nullptr);  // shown below, once
+  const size_t before = host.errors().reportCount();
+  HostTestService tests;
+  module.internal()->runTests(testOptions.withoutTestService ? nullptr : &tests);
+  module.unload();
+  host.errors().setEcho(stderr);
+  std::vector<ErrorReport> reports = host.errors().reports();
+  reports.erase(reports.begin(), reports.begin() + static_cast<std::ptrdiff_t>(before));
+  const size_t testsRun = tests.payloads().size();
+
+  if (options.json) {
+    nlohmann::json list = nlohmann::json::array();
+    for (const ErrorReport& r : reports) {
+      list.push_back({{"message", r.message}, {"shown", r.shown}, {"severity", r.severity},
+                      {"severityName", severityName(r.severity)}, {"extra", r.extra}});
+    }
+    const nlohmann::json out = {{"module", module.path()},
+                                {"testService", !testOptions.withoutTestService},
+                                {"testsRun", testsRun},
+                                {"reports", list}};
+    std::printf("%s\n", out.dump(2).c_str());
+  } else {
+    std::printf("module:    %s\n", module.path().c_str());
+    std::printf("tests run: %d%s\n", static_cast<int>(testsRun),
+                testOptions.withoutTestService ? " (no test service given)" : "");
+    std::printf("reports:   %d\n", static_cast<int>(reports.size()));
+    for (const ErrorReport& r : reports) {
+      std::printf("  %s: %s\n", severityName(r.severity).c_str(), r.shown.c_str());
+    }
+  }
+  std::fflush(stdout);
+  // With a test service every report is a test's complaint; without one, the reports are the
+  // module saying that it got none, which is what was asked for.
+  return testOptions.withoutTestService || reports.empty() ? exitOk : exitChecksFailed;
+}

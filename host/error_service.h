@@ -1,0 +1,53 @@
+// HostErrorService ("IOrnErrorService"): shows module messages on stderr with their severity and
+// keeps them for the report.
+#ifndef ORN_HOST_ERROR_SERVICE_H_
+#define ORN_HOST_ERROR_SERVICE_H_
+
+#include <cstdio>
+#include <functional>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "core/host.h"
+#include "host/host_owned.h"
+
+// One message a module reported.
+struct ErrorReport {
+  std::string message;  // as the module sent it, UTF-8
+  std::string shown;    // as shown: in the host's language when the catalogue knows the text
+  int severity;
+  std::string extra;
+};
+
+// Reports may come from any thread: the list is guarded by a mutex.
+class HostErrorService : public HostOwned<IOrnErrorService> {
+ public:
+  static constexpr const char* classNameText = "HostErrorService";
+
+  // Maps a message (UTF-8) to the text shown; unset: shown as sent.
+  void setDisplayTranslation(std::function<std::string(const std::string&)> translate);
+  // Where messages are echoed as they arrive; null keeps them quiet (they are still kept).
+  void setEcho(std::FILE* stream);
+
+  int reportError(const OrnWString& message, const int& severity,
+                  const OrnString& extra) override;
+
+  std::vector<ErrorReport> reports() const;
+  size_t reportCount() const;
+  void clearReports();
+
+  bool queryInterface(const char* name, void** out, int options) override;
+  const char* className() override { return classNameText; }
+
+ private:
+  mutable std::mutex mutex_;
+  std::vector<ErrorReport> reports_;  // guarded by mutex_
+  std::function<std::string(const std::string&)> translate_;
+  std::FILE* echo_ = stderr;
+};
+
+// "error", "warning" or "note" for the severities 1, 2 and 3; "severity N" otherwise.
+std::string severityName(int severity);
+
+#endif  // ORN_HOST_ERROR_SERVICE_H_

@@ -1,0 +1,31 @@
+#include "host/host_translator.h"
+
+#include "host/wide_text.h"
+
+std::string HostTranslator::translateUtf8(const std::string& text) const {
+  const std::string* found = catalogue_ ? catalogue_->find(text) : nullptr;
+  return found ? *found : text;
+}
+
+bool HostTranslator::lookup(const char* text, OrnWString& out) {
+  const std::string* found = (catalogue_ && text) ? catalogue_->find(text) : nullptr;
+  if (found == nullptr) return OrnTrivialTranslator::lookup(text, out);
+  out = makeWide(*found);
+  return true;
+}
+
+bool HostTranslator::queryInterface(const char* name, void** out, int /*options*/) {
+  return queryClass(name, out, this, classNameText, false) ||
+         queryInterfaceName(name, out, static_cast<IOrnTranslator*>(this),
+                            IOrnTranslator::lookupName);
+}
+
+IOrnTranslator* HostTranslatorService::translatorFor(const OrnID& /*id*/) {
+  return &translator_;
+}
+
+bool HostTranslatorService::queryInterface(const char* name, void** out, int /*options*/) {
+  return queryClass(name, out, this, classNameText, false) ||
+         queryInterfaceName(name, out, static_cast<IOrnTranslatorService*>(this),
+                            IOrnTranslatorService::lookupName);
+}

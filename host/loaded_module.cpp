@@ -1,0 +1,76 @@
+#include "host/loaded_module.h"
+
+#include "host/orn_host.h"
+
+namespace {
+using EntryPointFunction = int (*)(int*, IOrnComponent**);
+}  // namespace
+
+std::string defaultModulePath() {
+#if defined(_WIN32)
+  return platformExecutableDirectory() + "component_template.dll";
+#else
+  return platformExecutableDirectory() + "component_template.so";
+#endif
+}
+
+bool LoadedModule::load(const std::string& path, std::string* error) {
+  unload();
+  path_ = path;
+  if (path.empty()) {
+    *error = "no module path given";
+    return false;
+  }
+  if (!platformFileExists(path)) {
+    *error = path + ": no such file";
+    return false;
+  }
+  std::string why;
+  handle_ = platformLoadModule(path, &why);
+  if (handle_ == nullptr) {
+    *error = path + ": not a loadable module" + (why.empty() ? "" : ": " + why);
+    return false;
+  }
+  auto entry = reinterpret_cast<EntryPointFunction>(platformModuleSymbol(handle_, "EntryPoint"));
+  if (entry == nullptr) {
+    *error = path + ": the module has no EntryPoint export";
+    unload();
+    return false;
+  }
+  int version = 0;
+  IOrnComponent* component = nullptr;
+  if (entry(&version, &component) == 0 || component == nullptr) {
+    *error = path + ": EntryPoint returned no component";
+    unload();
+    return false;
+  }
+  version_ = version;
+  component_ = component;
+  return true;
+}
+
+void LoadedModule::attach(OrnHostApp& host) {
+  if (component_ == nullptr || attached_) return;
+  component_->initialize(&host);
+  component_->addRef();
+  attached_ = true;
+  void* view = nullptr;
+  if (component_->queryInterface(IOrnCompInternal::lookupName, &view, 0)) {
+    internal_ = static_cast<IOrnCompInternal*>(view);
+  }
+}
+
+void LoadedModule::unload() {
+  if (component_ != nullptr && attached_) {
+    component_->terminate();
+    component_->release();
+  }
+  component_ = nullptr;
+  internal_ = nullptr;
+  attached_ = false;
+  version_ = 0;
+  if (handle_ != nullptr) {
+    platformUnloadModule(handle_);
+    handle_ = nullptr;
+  }
+}

@@ -1,0 +1,55 @@
+// checkModule: checks any module against the framework's rules, one result per rule.
+#ifndef ORN_HOST_MODULE_CHECKS_H_
+#define ORN_HOST_MODULE_CHECKS_H_
+
+#include <string>
+#include <vector>
+
+#include "host/error_service.h"
+#include "host/orn_host.h"
+#include "host/ref_tracker.h"
+
+enum class CheckOutcome { pass, fail, skip };
+
+struct CheckResult {
+  std::string name;
+  CheckOutcome outcome;
+  std::string detail;  // what went wrong, or what was seen; may be empty
+};
+
+struct CheckReport {
+  std::string path;
+  std::vector<CheckResult> checks;             // in the fixed order of the rules
+  std::vector<HeldObject> heldObjects;         // module objects still held after unload
+  std::vector<OrnHostApp::ServiceChange> serviceChanges;  // after unload
+  std::vector<ErrorReport> reports;            // what came through the error service
+  int64_t foreignPoolBlocks = 0;               // dropped from the shared pool after unload
+
+  int count(CheckOutcome outcome) const;
+  // True when no check failed and none was skipped.
+  bool allPassed() const;
+};
+
+// The names of the rules, in report order.
+extern const char* const ruleInterfaceVersion;
+extern const char* const ruleHooks;
+extern const char* const ruleComponentViews;
+extern const char* const ruleSharedViews;
+extern const char* const ruleEnumeration;
+extern const char* const ruleRefusedNames;
+extern const char* const ruleClassWalk;
+extern const char* const ruleCreatedAtZero;
+extern const char* const ruleLastRelease;
+extern const char* const ruleUnknownClass;
+extern const char* const ruleDescriptor;
+extern const char* const ruleRunTests;
+extern const char* const ruleServicesReleased;
+extern const char* const ruleNoHeldObjects;
+
+// Loads the module at path, attaches host, runs every check, unloads and checks what the module
+// left behind. The host's error service is kept quiet while the checks run (the reports are in
+// the result). False with a one-line *error when the module cannot be loaded at all.
+bool checkModule(OrnHostApp& host, const std::string& path, CheckReport* report,
+                 std::string* error);
+
+#endif  // ORN_HOST_MODULE_CHECKS_H_

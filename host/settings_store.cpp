@@ -1,0 +1,164 @@
+#include "host/settings_store.h"
+
+#include <filesystem>
+#include <fstream>
+#include <set>
+#include <sstream>
+
+#include "host/wide_text.h"
+
+namespace {
+std::string trim(const std::string& s) {
+  const char* blanks = " \t\r\n";
+  const size_t first = s.find_first_not_of(blanks);
+  if (first == std::string::npos) return "";
+  return s.substr(first, s.find_last_not_of(blanks) - first + 1);
+}
+
+// A value may be quoted to keep leading or trailing blanks: "  x  ".
+std::string unquote(const std::string& value) {
+  if (value.size() >= 2 && value.front() == '"' && value.back() == '"') {
+    return value.substr(1, value.size() - 2);
+  }
+  return value;
+}
+}  // namespace
+
+std::string SettingsProblem::toString() const {
+  if (line <= 0) return file + ": " + message;
+  return file + ":" + std::to_string(line) + ": " + message;
+}
+
+std::string systemTempDirectory() {
+  std::error_code error;
+  std::filesystem::path dir = std::filesystem::temp_directory_path(error);
+  if (error || dir.empty()) {
+#if defined(_WIN32)
+    return "C:\\Windows\\Temp";
+#else
+    return "/tmp";
+#endif
+  }
+  std::string text = dir.string();
+  while (text.size() > 1 && (text.back() == '/' || text.back() == '\\') &&
+         !(text.size() == 3 && text[1] == ':')) {
+    text.pop_back();
+  }
+  return text;
+}
+
+HostSettings::HostSettings() {
+  empty_.assignNarrow("");
+  set(tempDirectoryKey, systemTempDirectory());
+}
+
+void HostSettings::set(const std::string& key, const std::string& utf8Value) {
+  std::lock_guard<std::mutex> guard(mutex_);
+  Entry& entry = entries_[key];
+  entry.utf8 = utf8Value;
+  entry.wide = makeWide(utf8Value);
+}
+
+bool HostSettings::setPair(const std::string& pair, std::vector<SettingsProblem>* problems) {
+  const size_t eq = pair.find('=');
+  const std::string key = eq == std::string::npos ? "" : trim(pair.substr(0, eq));
+  if (eq == std::string::npos || key.empty()) {
+    problems->push_back({"--set", 0, "expected KEY=VALUE, got '" + pair + "'"});
+    return false;
+  }
+  std::u16string check;
+  const std::string value = pair.substr(eq + 1);
+  if (!fromUtf8(value, &check)) {
+    problems->push_back({"--set", 0, "the value of '" + key + "' is not valid UTF-8"});
+    return false;
+  }
+  set(key, value);
+  return true;
+}
+
+bool HostSettings::loadFile(const std::string& path, std::vector<SettingsProblem>* problems) {
+  std::ifstream in(std::filesystem::u8path(path), std::ios::binary);
+  if (!in) {
+    problems->push_back({path, 0, "cannot read the settings file"});
+    return false;
+  }
+  std::ostringstream text;
+  text << in.rdbuf();
+  return loadText(text.str(), path, problems);
+}
+
+bool HostSettings::loadText(const std::string& text, const std::string& name,
+                            std::vector<SettingsProblem>* problems) {
+  const size_t before = problems->size();
+  std::istringstream in(text);
+  std::string raw;
+  std::string section;
+  std::set<std::string> seen;
+  int lineNumber = 0;
+  while (std::getline(in, raw)) {
+    ++lineNumber;
+    if (lineNumber == 1 && raw.compare(0, 3, "\xEF\xBB\xBF") == 0) raw.erase(0, 3);  // BOM
+    const std::string line = trim(raw);
+    if (line.empty() || line[0] == ';' || line[0] == '#') continue;
+    const auto problem = [&](const std::string& message) {
+      problems->push_back({name, lineNumber, message});
+    };
+    std::u16string check;
+    if (!fromUtf8(line, &check)) {
+      problem("not valid UTF-8");
+      continue;
+    }
+    if (line[0] == '[') {
+      if (line.back() != ']') {
+        problem("section header without closing ']'");
+        continue;
+      }
+      const std::string title = trim(line.substr(1, line.size() - 2));
+      if (title.empty()) {
+        problem("empty section name");
+        continue;
+      }
+      section = title;
+      continue;
+    }
+    const size_t eq = line.find('=');
+    if (eq == std::string::npos) {
+      problem("expected 'name = value' or '[section]', got '" + line + "'");
+      continue;
+    }
+    const std::string keyName = trim(line.substr(0, eq));
+    if (keyName.empty()) {
+      problem("a value without a name");
+      continue;
+    }
+    const std::string key = section.empty() ? keyName : section + "/" + keyName;
+    if (!seen.insert(key).second) problem("'" + key + "' is set again; the later value is kept");
+    set(key, unquote(trim(line.substr(eq + 1))));
+  }
+  return problems->size() == before;
+}
+
+std::string HostSettings::value(const std::string& key) const {
+  std::lock_guard<std::mutex> guard(mutex_);
+  auto it = entries_.find(key);
+  return it == entries_.end() ? std::string() : it->second.utf8;
+}
+
+std::map<std::string, std::string> HostSettings::values() const {
+  std::lock_guard<std::mutex> guard(mutex_);
+  std::map<std::string, std::string> out;
+  for (const auto& [key, entry] : entries_) out[key] = entry.utf8;
+  return out;
+}
+
+const OrnWString& HostSettings::stringValue(const char* key, int /*flags*/) {
+  if (key == nullptr) return empty_;
+  std::lock_guard<std::mutex> guard(mutex_);
+  auto it = entries_.find(key);
+  return it == entries_.end() ? empty_ : it->second.wide;
+}
+
+bool HostSettings::queryInterface(const char* name, void** out, int /*options*/) {
+  return queryClass(name, out, this, classNameText, false) ||
+         queryInterfaceName(name, out, static_cast<IDataStore*>(this), IDataStore::lookupName);
+}
