@@ -1,0 +1,29 @@
+// HelloGreeter: a class of the hello_component module with an interface of its own.
+#ifndef HELLO_GREETER_H_
+#define HELLO_GREETER_H_
+
+#include <orn/orn.h>
+
+// A host reaches it with queryInterface("IHelloGreeter").
+class IHelloGreeter : public virtual IOrnUnknown {
+ public:
+  static constexpr const char* lookupName = "IHelloGreeter";
+  // "Hello, <name>!" in the host's language; the caller owns the result.
+  virtual OrnWString greet(const char* name) = 0;
+};
+
+// Created with count 0 by the class factory; the host takes its own reference.
+class HelloGreeter : public IHelloGreeter {
+ public:
+  static constexpr const char* classNameText = "HelloGreeter";
+
+  OrnWString greet(const char* name) override;
+
+  bool queryInterface(const char* name, void** out, int options) override;
+  const char* className() override { return classNameText; }
+};
+
+inline const OrnID helloGreeterId(0x48656C6C, 0x6F47, 0x7265,
+                                  {0x65, 0x74, 0x65, 0x72, 0x00, 0x00, 0x00, 0x01});
+
+#endif  // HELLO_GREETER_H_

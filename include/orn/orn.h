@@ -1,0 +1,58 @@
+// The public API of the framework, its hosts and its test host, in one include:
+//   #include <orn/orn.h>
+// This header and what it includes are the public API; every other header is an implementation
+// detail of its folder. Start with core/object.h (the object model) and core/component.h.
+#ifndef ORN_ORN_H_
+#define ORN_ORN_H_
+
+// Object model, component, host and services, class factory, start-up and teardown.
+#include "core/object.h"
+#include "core/orn_id.h"
+#include "core/interface_names.h"
+#include "core/host.h"
+#include "core/service_ptr.h"
+#include "core/component.h"
+#include "core/class_factory.h"
+#include "core/teardown.h"
+#include "core/test_operation.h"
+
+// Guarded memory.
+#include "memory/ubr_alloc.h"
+#include "memory/out_of_memory.h"
+
+// The bucket pool and the module's binding to it.
+#include "pool/bucket_pool.h"
+#include "pool/pool_binding.h"
+
+// Strings, arrays and hash tables.
+#include "text/orn_string.h"
+#include "text/orn_wstring.h"
+#include "text/orn_array.h"
+#include "text/orn_hash_table.h"
+
+// Temporary spill-file names and the translator.
+#include "tempfile/temp_path.h"
+#include "translation/translator.h"
+
+// Platform calls a host needs: loading modules, locks, clocks, memory figures.
+#include "platform/module_loader.h"
+#include "platform/lock.h"
+#include "platform/clock.h"
+#include "platform/process_memory.h"
+
+// A real host (Orn::host): every service, module loading, inspection and the checks of
+// orn-host check.
+#include "host/orn_host.h"
+#include "host/loaded_module.h"
+#include "host/module_inspection.h"
+#include "host/module_checks.h"
+#include "host/host_language.h"
+#include "host/po_catalogue.h"
+#include "host/test_service.h"
+#include "host/wide_text.h"
+
+// A recording host for unit tests of modules (Orn::testhost).
+#include "testhost/test_host.h"
+#include "testhost/recording_services.h"
+
+#endif  // ORN_ORN_H_
