@@ -18,12 +18,13 @@
 #include "testhost/settings_services.h"
 #include "testhost/test_host.h"
 
-// A service the module may still hold at process end (the exit list releases it then): made
-// once, kept reachable, never destroyed.
+// A host service for the whole process: the test keeps a reference of its own, so the module's
+// last release (the exit list runs it at process end) never destroys it.
 template <class T, class... Args>
 T& processLifetime(Args&&... args) {
-  static std::vector<void*>* kept = new std::vector<void*>();
+  static std::vector<T*>* kept = new std::vector<T*>();
   T* made = new T(std::forward<Args>(args)...);
+  made->refCountField = 1;
   kept->push_back(made);
   return *made;
 }
@@ -63,7 +64,6 @@ class MemoryHostTest : public testing::Test {
  protected:
   void SetUp() override {
     host = &attachTestHost();
-    host->releaseDestroys = false;  // the services live in the fixture
     errors.echoToStderr = true;
     host->offer<IOrnErrorService>(&errors);
     host->offer<IOrnAssertHandlerCB>(&asserts);

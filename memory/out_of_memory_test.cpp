@@ -24,8 +24,8 @@ TEST_F(OutOfMemoryReportTest, MessageIsTheThreeLineTextThroughThePassThroughTran
 }
 
 TEST_F(OutOfMemoryReportTest, MessageGoesThroughTheHostsTranslator) {
-  PrefixTranslator* translator = new PrefixTranslator("[de] ");
-  host->offer<IOrnTranslatorService>(new ScriptableTranslatorService(translator));
+  host->offer<IOrnTranslatorService>(
+      &processLifetime<ScriptableTranslatorService>(new PrefixTranslator("[de] ")));
   OrnWString message;
   ubrOutOfMemoryMessage(message);
   EXPECT_EQ(narrowForTest(message.text), std::string("[de] ") + ubrOutOfMemoryText);

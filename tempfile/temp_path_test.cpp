@@ -5,6 +5,7 @@
 
 #include <cstdio>
 #include <string>
+#include <vector>
 
 #include "platform/clock.h"
 #include "testhost/recording_services.h"
@@ -13,9 +14,16 @@
 
 namespace {
 
-// Services the module may hold until process end: made once, never destroyed.
-TestDataStore& newDataStore() { return *new TestDataStore(); }
-TestDirService& newDirService() { return *new TestDirService(); }
+// A host service for the whole process: the test keeps a reference of its own, so the module's
+// last release (the exit list runs it at process end) never destroys it.
+template <class T>
+T& processLifetime() {
+  static std::vector<T*>* kept = new std::vector<T*>();
+  T* made = new T();
+  made->refCountField = 1;
+  kept->push_back(made);
+  return *made;
+}
 
 std::string pathOf(const OrnWString& path) { return narrowForTest(path.text); }
 
@@ -45,7 +53,6 @@ class TempPathTest : public testing::Test {
  protected:
   void SetUp() override {
     host = &attachTestHost();
-    host->releaseDestroys = false;
   }
   void configure(const std::u16string& value) {
     host->offer<IDataStore>(&store);
@@ -62,8 +69,8 @@ class TempPathTest : public testing::Test {
   }
 
   TestHost* host = nullptr;
-  TestDataStore& store = newDataStore();
-  TestDirService& dirs = newDirService();
+  TestDataStore& store = processLifetime<TestDataStore>();
+  TestDirService& dirs = processLifetime<TestDirService>();
 };
 
 // ---- where the file goes
@@ -141,15 +148,14 @@ TEST_F(TempPathTest, DirectoryServiceHolderKeepsOneReference) {
   offerDirectory(u"C:\\Tmp");
   makePath();
   makePath();
-  EXPECT_EQ(dirs.refCountField, 1);
+  EXPECT_EQ(dirs.refCountField, 2);  // the test's and the module's
   EXPECT_EQ(host->requestCount("IOrnDirService"), 1);
-  EXPECT_EQ(store.refCountField, 0);  // not offered, never held
 }
 
 TEST_F(TempPathTest, DataStoreIsHeldOnlyDuringTheCall) {
   configure(u"D:\\Temp");
   makePath();
-  EXPECT_EQ(store.refCountField, 0);
+  EXPECT_EQ(store.refCountField, 1);  // the test's only
 }
 
 // ---- the file name
