@@ -119,13 +119,23 @@ int grow(void** block, int elemSize, int curSize, int minNewSize, int maxNewSize
                       minNewSize, manager);
 }
 
-// The memory manager holder: built on first use, never destroyed; its reference is dropped by the
-// module's exit list.
+// The memory manager holder: built on first use (one thread builds it, others wait), never
+// destroyed; the module's exit list drops its reference.
 using ManagerHolder = SPtr<OrnMM::IOrnMManager>;
-alignas(ManagerHolder) unsigned char managerStorage[sizeof(ManagerHolder)];
-ManagerHolder* managerHolder = nullptr;
 
-void releaseMemoryManager() { managerHolder->reset(); }
+void releaseMemoryManager();
+
+ManagerHolder& managerHolder() {
+  alignas(ManagerHolder) static unsigned char storage[sizeof(ManagerHolder)];
+  static ManagerHolder* holder = [] {
+    ManagerHolder* built = new (storage) ManagerHolder();
+    registerTeardown(releaseMemoryManager);
+    return built;
+  }();
+  return *holder;
+}
+
+void releaseMemoryManager() { managerHolder().reset(); }
 
 }  // namespace
 
@@ -170,10 +180,4 @@ int ubrRealloc(void** block, int elemSize, int curSize, int minNewSize, int maxN
   return grow(block, elemSize, curSize, minNewSize, maxNewSize);
 }
 
-OrnMM::IOrnMManager* ubrMemoryManager() {
-  if (managerHolder == nullptr) {
-    managerHolder = new (managerStorage) ManagerHolder();
-    registerTeardown(releaseMemoryManager);
-  }
-  return managerHolder->get();
-}
+OrnMM::IOrnMManager* ubrMemoryManager() { return managerHolder().get(); }
