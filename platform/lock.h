@@ -7,11 +7,17 @@
 
 #ifndef _WIN32
 #include <atomic>
+#if __has_include(<sys/single_threaded.h>)
+#include <sys/single_threaded.h>
+#define ORN_LOCK_SEES_SINGLE_THREADED 1
+#endif
 #endif
 
 // Re-entrant for its owner thread: every lock() needs one unlock() by the same thread.
 // The Linux form is constant-initialised and trivially destructible, so a static instance exists
-// before any constructor runs and is never torn down.
+// before any constructor runs and is never torn down. While the process has never started a
+// second thread it takes and leaves the lock with plain stores, as the C runtime's own locks do;
+// the first thread start ends that for good, before the new thread runs.
 class RecursiveLock {
  public:
 #ifdef _WIN32
@@ -33,8 +39,10 @@ class RecursiveLock {
       return;
     }
     uint32_t expected = stateFree;
-    if (!state_.compare_exchange_strong(expected, stateLocked, std::memory_order_acquire,
-                                        std::memory_order_relaxed)) {
+    if (processIsSingleThreaded() && state_.load(std::memory_order_relaxed) == stateFree) {
+      state_.store(stateLocked, std::memory_order_relaxed);
+    } else if (!state_.compare_exchange_strong(expected, stateLocked, std::memory_order_acquire,
+                                               std::memory_order_relaxed)) {
       lockContended();
     }
     owner_.store(self, std::memory_order_relaxed);
@@ -43,7 +51,11 @@ class RecursiveLock {
   void unlock() {
     if (--depth_ != 0) return;
     owner_.store(0, std::memory_order_relaxed);
-    if (state_.exchange(stateFree, std::memory_order_release) == stateContended) wakeOne();
+    if (processIsSingleThreaded()) {
+      state_.store(stateFree, std::memory_order_relaxed);
+    } else if (state_.exchange(stateFree, std::memory_order_release) == stateContended) {
+      wakeOne();
+    }
   }
   // True when the calling thread holds the lock (for checks and tests).
   bool heldByCurrentThread() const {
@@ -65,6 +77,13 @@ class RecursiveLock {
   // A word unique to each live thread: the thread pointer, one register read.
   static uintptr_t currentThreadToken() {
     return reinterpret_cast<uintptr_t>(__builtin_thread_pointer());
+  }
+  static bool processIsSingleThreaded() {
+#ifdef ORN_LOCK_SEES_SINGLE_THREADED
+    return __libc_single_threaded != 0;
+#else
+    return false;
+#endif
   }
   // Spins briefly, then sleeps on the futex until the lock is handed over.
   void lockContended();

@@ -117,9 +117,12 @@ BucketMemoryPool::~BucketMemoryPool() {
 }
 
 PoolSizeClass BucketMemoryPool::sizeClass(int32_t size) const {
-  if (size < 0) size = 0;
+  if (size <= 0) return PoolSizeClass{0, granularity};
   if (size <= linearLimit) {
-    const int32_t index = (size - 1) / granularity;
+    // A power-of-two step (the usual 4) divides by shifting: this runs on every pool call.
+    const int32_t index = granularity > 0 && (granularity & (granularity - 1)) == 0
+                              ? (size - 1) >> __builtin_ctz(static_cast<uint32_t>(granularity))
+                              : (size - 1) / granularity;
     return PoolSizeClass{index, (index + 1) * granularity};
   }
   int64_t rounded = linearLimit;
@@ -178,6 +181,10 @@ void* BucketMemoryPool::allocate(int32_t size, int32_t* capacity) {
     size = 0;
   }
   LockGuard guard(poolLock());
+  return allocateLocked(size, capacity);
+}
+
+void* BucketMemoryPool::allocateLocked(int32_t size, int32_t* capacity) {
   if (size > maxPooledSize) {
     *capacity = size;
     return makePoolBlock(size);
@@ -186,15 +193,18 @@ void* BucketMemoryPool::allocate(int32_t size, int32_t* capacity) {
   if (cls.index >= bucketCount) growTable(cls.index);
   PoolBucket* bucket = buckets[cls.index];
   if (bucket != nullptr) {
-    while (bucket->top > 0) {
-      const PoolEntry& entry = bucket->entries[bucket->top];
-      --bucket->top;
+    int32_t top = bucket->top;
+    while (top > 0) {
+      const PoolEntry entry = bucket->entries[top];
+      --top;
       if (entry.block != nullptr) {
+        bucket->top = top;
         *capacity = entry.size;
         unpoisonBlock(entry.block, entry.size);
         return entry.block;
       }
     }
+    bucket->top = 0;
   }
   *capacity = cls.rounded;
   return makePoolBlock(cls.rounded);
@@ -203,13 +213,33 @@ void* BucketMemoryPool::allocate(int32_t size, int32_t* capacity) {
 bool BucketMemoryPool::deallocate(int32_t capacity, void** block) {
   if (block == nullptr || *block == nullptr || capacity <= 0) return false;
   if (capacity > maxPooledSize) {
+    freePoolBlock(*block);  // the pool takes no lock here; freeBlock takes its module's
+    *block = nullptr;
+    return true;
+  }
+  LockGuard guard(poolLock());
+  return deallocateLocked(capacity, block);
+}
+
+bool BucketMemoryPool::deallocateLocked(int32_t capacity, void** block) {
+  if (block == nullptr || *block == nullptr || capacity <= 0) return false;
+  if (capacity > maxPooledSize) {
     freePoolBlock(*block);
     *block = nullptr;
     return true;
   }
   const PoolSizeClass cls = sizeClass(capacity);
-  LockGuard guard(poolLock());
-  pushFree(cls.index, cls.rounded, *block);
+  PoolBucket* bucket = cls.index < bucketCount ? buckets[cls.index] : nullptr;
+  const int32_t top = bucket != nullptr ? bucket->top + 1 : 0;
+  if (bucket != nullptr && top < bucket->capacity) {
+    // The usual case: the bucket exists and has room.
+    bucket->entries[top].size = cls.rounded;
+    bucket->entries[top].block = *block;
+    bucket->top = top;
+    poisonFreeBlock(*block, cls.rounded);
+  } else {
+    pushFree(cls.index, cls.rounded, *block);
+  }
   *block = nullptr;
   return true;
 }

@@ -90,6 +90,11 @@ class BucketMemoryPool : public BucketPoolOperations, public virtual IBucketMemo
   bool queryInterface(const char* name, void** out, int options) override;
   const char* className() override { return classNameText; }
 
+  // allocate and deallocate for a caller that already holds poolLock (the module's binding, on
+  // a pool whose code is this module's). Same results, no locking of their own.
+  void* allocateLocked(int32_t size, int32_t* capacity);
+  bool deallocateLocked(int32_t capacity, void** block);
+
   // A size below 0 maps like 0.
   PoolSizeClass sizeClass(int32_t size) const;
   // Grows the bucket table so that slot index exists (new slots null).

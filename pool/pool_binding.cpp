@@ -1,5 +1,7 @@
 #include "pool/pool_binding.h"
 
+#include <cstring>
+
 #include "core/service_ptr.h"
 #include "platform/heap.h"
 #include "pool/pool_check.h"
@@ -9,20 +11,30 @@ BucketMemoryPool* modulePool = nullptr;
 bool ownPool = false;
 int32_t ownPoolAllocCount = 0;
 
-RecursiveLock& poolLock() {
 #ifdef _WIN32
+RecursiveLock& poolLock() {
   static RecursiveLock* lock = new RecursiveLock();  // never deleted
   return *lock;
-#else
-  static RecursiveLock lock;  // constant-initialised and trivially destructible: never torn down
-  return lock;
-#endif
 }
+#else
+RecursiveLock modulePoolLock;  // trivially destructible: never torn down
+#endif
 
 namespace {
 
 // The host is asked again once this many allocations ran on the module's own pool.
 constexpr int32_t secondLookAfter = 600;
+
+// The table pointer of pools built by this module's code, once it built one. A pool that carries
+// it runs this very code under this very lock, so the binding, already holding poolLock, calls
+// its locked bodies directly instead of through the table. Guarded by poolLock.
+const void* ownPoolTable = nullptr;
+
+const void* tableOf(const BucketMemoryPool* pool) {
+  const void* table = nullptr;
+  std::memcpy(&table, static_cast<const void*>(pool), sizeof table);
+  return table;
+}
 
 // Asks the host for "IBucketMemoryPool" into service (which keeps the reference) and answers the
 // offered object's "BucketMemoryPool" view, or null when nothing usable is offered: an object
@@ -36,7 +48,7 @@ BucketMemoryPool* offeredPool(IPtr<IBucketMemoryPool>& service) {
 }
 
 // Own -> Shared once the host offers a pool. Caller holds poolLock.
-void secondLook() {
+__attribute__((noinline, cold)) void secondLook() {
   ownPoolAllocCount = 0;
   IPtr<IBucketMemoryPool> service;
   BucketMemoryPool* candidate = offeredPool(service);
@@ -50,12 +62,13 @@ void secondLook() {
 }  // service releases its reference after the module took its own
 
 // Unbound -> Shared or Own. Caller holds poolLock.
-void bindFirstPool() {
+__attribute__((noinline, cold)) void bindFirstPool() {
   IPtr<IBucketMemoryPool> service;
   BucketMemoryPool* pool = offeredPool(service);
   if (pool == nullptr) {
     pool = new BucketMemoryPool();  // installs itself as modulePool
     ownPool = true;
+    ownPoolTable = tableOf(pool);
   }
   modulePool = pool;
   static_cast<IOrnUnknown*>(pool)->addRef();
@@ -63,17 +76,24 @@ void bindFirstPool() {
 
 }  // namespace
 
+namespace {
+// A negative request is a caller's fault: told to the assertion handler, served as 0.
+__attribute__((noinline, cold)) int reportNegativeSize(int size) {
+  ORN_POOL_CHECK(size >= 0);
+  return 0;
+}
+}  // namespace
+
 void* poolAlloc(int size, int* capacity) {
-  if (size < 0) {
-    ORN_POOL_CHECK(size >= 0);
-    size = 0;
-  }
+  if (size < 0) size = reportNegativeSize(size);
   // Selection and allocation are one step: two threads never bind two pools, and the switch to
   // a host pool never runs beside an allocation.
   LockGuard guard(poolLock());
   if (ownPool && ownPoolAllocCount > secondLookAfter) secondLook();
   if (modulePool == nullptr) bindFirstPool();
-  void* block = modulePool->allocate(size, capacity);
+  BucketMemoryPool* pool = modulePool;
+  void* block = tableOf(pool) == ownPoolTable ? pool->allocateLocked(size, capacity)
+                                              : pool->allocate(size, capacity);
   if (ownPool) ++ownPoolAllocCount;
   return block;
 }
@@ -81,8 +101,13 @@ void* poolAlloc(int size, int* capacity) {
 void poolFree(int capacity, void** block) {
   if (block == nullptr || *block == nullptr || capacity <= 0) return;
   LockGuard guard(poolLock());
-  if (modulePool != nullptr) {
-    modulePool->deallocate(capacity, block);
+  BucketMemoryPool* pool = modulePool;
+  if (pool != nullptr) {
+    if (tableOf(pool) == ownPoolTable) {
+      pool->deallocateLocked(capacity, block);
+    } else {
+      pool->deallocate(capacity, block);
+    }
   } else {
     freePoolBlock(*block);
   }

@@ -15,7 +15,12 @@ extern bool ownPool;
 extern int32_t ownPoolAllocCount;
 
 // The module's re-entrant lock around its pools and raw-block frees. Never destroyed.
-RecursiveLock& poolLock();
+#ifdef _WIN32
+RecursiveLock& poolLock();  // made on first use
+#else
+extern RecursiveLock modulePoolLock;  // constant-initialised: exists before any code runs
+inline RecursiveLock& poolLock() { return modulePoolLock; }
+#endif
 
 // At least size usable bytes from the module's pool; *capacity receives the usable capacity.
 // Never returns null (running out of memory ends the process). The owner keeps the capacity

@@ -184,6 +184,43 @@ TEST(PoolBinding, BlocksCrossingPoolsGoBackToTheAllocatorInTheirHeader) {
   EXPECT_EQ(shared->allocator.blocksFreed, 4);
 }
 
+// A host pool whose code is not the module's: the module must go through its table.
+class CountingHostPool : public BucketMemoryPool {
+ public:
+  void* allocate(int32_t size, int32_t* capacity) override {
+    ++allocations;
+    return BucketMemoryPool::allocate(size, capacity);
+  }
+  bool deallocate(int32_t capacity, void** block) override {
+    ++deallocations;
+    return BucketMemoryPool::deallocate(capacity, block);
+  }
+  int allocations = 0;
+  int deallocations = 0;
+};
+
+TEST(PoolBinding, APoolOfOtherCodeIsCalledThroughItsOwnTable) {
+  TestHost& host = attachTestHost();
+  churn(1, 10);  // the own pool first, so the module knows its own table
+  CountingHostPool* other = nullptr;
+  {
+    LockGuard guard(poolLock());
+    BucketMemoryPool* saved = modulePool;
+    modulePool = nullptr;  // built as if by another binary: no takeover
+    other = new CountingHostPool();
+    modulePool = saved;
+  }
+  static_cast<IOrnUnknown*>(other)->addRef();
+  host.offer<IBucketMemoryPool>(static_cast<IBucketMemoryPool*>(other));
+  churn(601, 10);  // the 602nd call switches
+  EXPECT_EQ(modulePool, other);
+  EXPECT_EQ(other->allocations, 1);
+  EXPECT_EQ(other->deallocations, 1);
+  churn(5, 10);
+  EXPECT_EQ(other->allocations, 6);
+  EXPECT_EQ(other->deallocations, 6);
+}
+
 TEST(PoolBinding, PoolFreeBeforeAnyBindingFreesThroughTheHeader) {
   HostSharedPool* shared = new HostSharedPool();
   void* block = shared->allocator.makeBlock(32);
