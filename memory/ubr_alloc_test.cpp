@@ -3,6 +3,8 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <vector>
 
@@ -414,6 +416,25 @@ TEST_F(GuardedAllocationTest, MinimumBeyondThirtyTwoBitBytesTakesTheOutOfMemoryR
   EXPECT_EXIT(ubrRealloc(&block, 4, -3, 10, 20), ORN_EXITED_MINUS_ONE,
               ShowsTimes(shownOutOfMemoryMessage(), 1));
   platformFree(block);
+}
+
+}  // namespace
+
+namespace {
+
+// Announces its destruction, so that a death test sees the exit list release it.
+struct AnnouncingManager : ScriptedMemoryManager {
+  ~AnnouncingManager() override { std::fprintf(stderr, "memory manager destroyed\n"); }
+};
+
+TEST_F(GuardedAllocationTest, ExitListReleasesTheManagerThroughTheHost) {
+  EXPECT_EXIT(
+      {
+        host->offer<OrnMM::IOrnMManager>(new AnnouncingManager());  // count 0: the module's
+        ubrMemoryManager();
+        std::exit(0);
+      },
+      testing::ExitedWithCode(0), ShowsTimes("memory manager destroyed", 1));
 }
 
 }  // namespace

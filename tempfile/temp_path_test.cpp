@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -233,6 +234,42 @@ TEST_F(TempPathTest, WithDriveRootCopiesByTheStringRules) {
   EXPECT_EQ(pathOf(deep), "E:\\dir");
 
   EXPECT_EQ(withDriveRoot(OrnWString()).text, nullptr);
+}
+
+// Announces its destruction, so that a death test sees the exit list release it.
+struct AnnouncingDirService : TestDirService {
+  ~AnnouncingDirService() override { std::fprintf(stderr, "directory service destroyed\n"); }
+};
+
+TEST_F(TempPathTest, ExitListReleasesTheDirectoryServiceThroughTheHost) {
+  EXPECT_EXIT(
+      {
+        host->offer<IOrnDirService>(new AnnouncingDirService());  // count 0: the module's
+        makePath();
+        std::exit(0);
+      },
+      testing::ExitedWithCode(0), "directory service destroyed");
+}
+
+TestHost* observedHost = nullptr;
+
+// Registered before the module's teardown, so it runs after it.
+void printHostCalls() {
+  std::fprintf(stderr, "host calls: %d\n",
+               observedHost->addRefHookCalls + observedHost->releaseHookCalls +
+                   static_cast<int>(observedHost->requests.size()));
+}
+
+TEST_F(TempPathTest, ExitWithoutHostCallsNothing) {
+  EXPECT_EXIT(
+      {
+        observedHost = host;
+        moduleHost = nullptr;
+        std::atexit(printHostCalls);
+        EXPECT_EQ(makePath().size(), 27u);
+        std::exit(0);
+      },
+      testing::ExitedWithCode(0), "host calls: 0");
 }
 
 }  // namespace
