@@ -4,6 +4,7 @@
 
 #include "host/commands.h"
 #include "host/loaded_module.h"
+#include "host/module_lifetime.h"
 #include "host/test_service.h"
 
 int runTest(OrnHostApp& host, const HostCommandOptions& options,
@@ -26,7 +27,10 @@ int runTest(OrnHostApp& host, const HostCommandOptions& options,
   host.errors().setEcho(nullptr);  // shown below, once
   const size_t before = host.errors().reportCount();
   HostTestService tests;
-  module.internal()->runTests(testOptions.withoutTestService ? nullptr : &tests);
+  {
+    ModuleLifetimeScope lifetime;  // the module's test list
+    module.internal()->runTests(testOptions.withoutTestService ? nullptr : &tests);
+  }
   module.unload();
   host.errors().setEcho(stderr);
   std::vector<ErrorReport> reports = host.errors().reports();

@@ -1,5 +1,6 @@
 #include "host/loaded_module.h"
 
+#include "host/module_lifetime.h"
 #include "host/orn_host.h"
 
 namespace {
@@ -25,6 +26,7 @@ bool LoadedModule::load(const std::string& path, std::string* error) {
     *error = path + ": no such file";
     return false;
   }
+  ModuleLifetimeScope lifetime;  // the module's start-up objects
   std::string why;
   handle_ = platformLoadModule(path, &why);
   if (handle_ == nullptr) {

@@ -4,6 +4,7 @@
 
 #include "host/loaded_module.h"
 #include "host/module_inspection.h"
+#include "host/module_lifetime.h"
 #include "host/object_checks.h"
 #include "host/test_service.h"
 
@@ -163,6 +164,7 @@ void checkDescriptorObject(RuleLog& log, OrnHostApp& host, IOrnComponent* compon
 
 void checkTestOperation(RuleLog& log, OrnHostApp& host, IOrnCompInternal* internal) {
   HostTestService tests;
+  ModuleLifetimeScope lifetime;  // the module's test list
   const size_t before = host.errors().reportCount();
   internal->runTests(&tests);
   const size_t withService = host.errors().reportCount();

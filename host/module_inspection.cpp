@@ -2,6 +2,7 @@
 
 #include "core/interface_names.h"
 #include "host/loaded_module.h"
+#include "host/module_lifetime.h"
 
 bool NameList::has(const std::string& name) const {
   for (const ReportedName& n : names) {
@@ -39,6 +40,7 @@ std::vector<OrnID> walkClasses(IOrnCompInternal* internal, int limit, bool* endl
   std::vector<OrnID> ids;
   *endless = false;
   if (internal == nullptr) return ids;
+  ModuleLifetimeScope lifetime;  // the module's class cursor
   OrnID id;
   if (!internal->firstClass(id)) return ids;
   ids.push_back(id);
