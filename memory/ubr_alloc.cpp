@@ -63,6 +63,8 @@ int grown(void** block, void* fresh, int64_t oldBytes, int64_t newBytes, int cou
 // Case: fewer elements than the block holds. A shrink that the heap refuses keeps the old,
 // larger block.
 int shrink(void** block, int elemSize, int maxNewSize) {
+  // Without a block there is nothing to keep: a fresh allocation, with its remedies.
+  if (*block == nullptr && maxNewSize > 0) return ubrMalloc(block, elemSize, maxNewSize);
   const int64_t bytes = byteSize(elemSize, maxNewSize);
   if (bytes < 0) giveUp(ubrOutOfMemory);
   if (bytes == 0) {

@@ -231,6 +231,20 @@ TEST_F(GuardedAllocationTest, RefusedShrinkKeepsTheLargerBlock) {
   platformFree(block);
 }
 
+TEST_F(GuardedAllocationTest, ShrinkOfNoBlockIsAFreshAllocationThatNeverComesBackEmpty) {
+  FaultHeap heap = FaultHeap::failingRequest(1, false);
+  offerManager();
+  manager.answers = {true};
+  {
+    HeapFaultScope scope(heap);
+    EXPECT_EQ(ubrRealloc(&block, 4, 10, 0, 5), 5);
+  }
+  ASSERT_NE(block, nullptr);
+  EXPECT_EQ(manager.releaseCalls, 1);
+  EXPECT_EQ(heap.sizes(), (std::vector<size_t>{20, 20}));
+  platformFree(block);
+}
+
 // ---- size checks
 
 TEST_F(GuardedAllocationTest, MaximumBelowMinimumIsReportedAndTheCallGoesOn) {
