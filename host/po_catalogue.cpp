@@ -12,31 +12,25 @@ std::string trim(const std::string& s) {
   return s.substr(first, s.find_last_not_of(blanks) - first + 1);
 }
 
-// Parses a quoted C-style string starting at s[0] == '"'; false when unterminated or with an
-// unknown escape.
-bool parseQuoted(const std::string& s, std::string* out, std::string* why) {
-  if (s.empty() || s[0] != '"') {
-    *why = "expected a quoted string";
-    return false;
-  }
-  std::string value;
-  size_t i = 1;
+// Parses one quoted C-style string at s[*pos] == '"'; advances *pos past the closing quote.
+bool parseOneQuoted(const std::string& s, size_t* pos, std::string* value, std::string* why) {
+  size_t i = *pos + 1;
   for (; i < s.size() && s[i] != '"'; ++i) {
     if (s[i] != '\\') {
-      value += s[i];
+      *value += s[i];
       continue;
     }
     if (++i >= s.size()) break;
     switch (s[i]) {
-      case 'n': value += '\n'; break;
-      case 't': value += '\t'; break;
-      case 'r': value += '\r'; break;
-      case '"': value += '"'; break;
-      case '\\': value += '\\'; break;
-      case 'a': value += '\a'; break;
-      case 'b': value += '\b'; break;
-      case 'f': value += '\f'; break;
-      case 'v': value += '\v'; break;
+      case 'n': *value += '\n'; break;
+      case 't': *value += '\t'; break;
+      case 'r': *value += '\r'; break;
+      case '"': *value += '"'; break;
+      case '\\': *value += '\\'; break;
+      case 'a': *value += '\a'; break;
+      case 'b': *value += '\b'; break;
+      case 'f': *value += '\f'; break;
+      case 'v': *value += '\v'; break;
       default:
         *why = std::string("unknown escape '\\") + s[i] + "'";
         return false;
@@ -46,9 +40,27 @@ bool parseQuoted(const std::string& s, std::string* out, std::string* why) {
     *why = "string without closing quote";
     return false;
   }
-  if (!trim(s.substr(i + 1)).empty()) {
-    *why = "text after the closing quote";
+  *pos = i + 1;
+  return true;
+}
+
+// Parses one or more quoted strings separated by blanks (they are joined), and nothing else.
+bool parseQuoted(const std::string& s, std::string* out, std::string* why) {
+  if (s.empty() || s[0] != '"') {
+    *why = "expected a quoted string";
     return false;
+  }
+  std::string value;
+  size_t pos = 0;
+  while (pos < s.size()) {
+    if (s[pos] == ' ' || s[pos] == '\t') {
+      ++pos;
+    } else if (s[pos] == '"') {
+      if (!parseOneQuoted(s, &pos, &value, why)) return false;
+    } else {
+      *why = "text after the closing quote";
+      return false;
+    }
   }
   *out = value;
   return true;
@@ -69,6 +81,7 @@ struct PendingEntry {
   bool hasId = false;
   bool hasStr = false;
   bool fuzzy = false;
+  bool broken = false;  // a string of it was malformed and reported
   int line = 0;
 };
 }  // namespace
@@ -123,7 +136,9 @@ bool PoCatalogue::loadText(const std::string& text, const std::string& name,
       entry = PendingEntry();
       return;
     }
-    if (!entry.hasStr) {
+    if (entry.broken) {
+      // already reported
+    } else if (!entry.hasStr) {
       problems->push_back({name, entry.line, "msgid without msgstr"});
     } else if (entry.msgid.empty() && !entry.hasContext) {
       const size_t at = entry.msgstr.find("Language:");
@@ -192,6 +207,7 @@ bool PoCatalogue::loadText(const std::string& text, const std::string& name,
     }
     if (!parseQuoted(rest, &value, &why)) {
       problem(keyword + ": " + why);
+      if (entry.hasId || keyword == "msgid" || keyword == "msgctxt") entry.broken = true;
       continued = nullptr;
       continue;
     }
