@@ -89,7 +89,7 @@ void checkClasses(RuleLog& log, OrnHostApp& host, LoadedModule& module) {
       if (ids[i].equals(ids[k])) log.fail(ruleClassWalk, ids[i].toString() + " is listed twice");
     }
   }
-  log.note(ruleClassWalk, std::to_string(ids.size()) + " classes");
+  log.note(ruleClassWalk, std::to_string(ids.size()) + (ids.size() == 1 ? " class" : " classes"));
 
   for (const OrnID& id : ids) {
     const std::string registered = textOf(internal->classNameOf(id));
