@@ -55,3 +55,8 @@ bool ubrReportOrExit(int code) {
   if (!ubrReportMemoryFailure(code)) std::exit(-1);
   return true;
 }
+
+void ubrGiveUp(int code) {
+  ubrReportOrExit(code);
+  std::exit(-1);
+}

@@ -24,5 +24,8 @@ void ubrOutOfMemoryMessage(OrnWString& out);
 bool ubrReportMemoryFailure(int code);
 // ubrReportMemoryFailure, then exit(-1) when not handled.
 bool ubrReportOrExit(int code);
+// The end of every failed guarded allocation: the notification, then exit(-1) (it never reports
+// the failure handled).
+[[noreturn]] void ubrGiveUp(int code);
 
 #endif  // ORN_MEMORY_OUT_OF_MEMORY_H_

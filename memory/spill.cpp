@@ -31,28 +31,17 @@ void closeAndDelete(int file, const OrnWString& path) {
   platformUnlinkFile(pathText(path));
 }
 
-// The notification never reports the failure handled, so the process always ends here.
-[[noreturn]] void giveUp(int code) {
-  ubrReportMemoryFailure(code);
-  std::exit(-1);
-}
-
-[[noreturn]] void giveUpAfterSpill(int code) {
-  ubrReportOrExit(code);
-  std::exit(-1);
-}
-
 }  // namespace
 
 int spillRealloc(void** block, size_t oldBytes, size_t newBytes, int newCount,
                  OrnMM::IOrnMManager*& manager) {
   OrnWString path;
   const int file = openSpillFile(path);
-  if (file == platformNoFile) giveUp(ubrSpillOpenFailed);
+  if (file == platformNoFile) ubrGiveUp(ubrSpillOpenFailed);
 
   if (platformWriteFile(file, *block, oldBytes) != oldBytes) {
     closeAndDelete(file, path);
-    giveUp(ubrSpillWriteShort);
+    ubrGiveUp(ubrSpillWriteShort);
   }
 
   // From here on the contents exist only in the file.
@@ -62,13 +51,13 @@ int spillRealloc(void** block, size_t oldBytes, size_t newBytes, int newCount,
   if (fresh == nullptr) fresh = retryWithManager(manager, newBytes);
   if (fresh == nullptr) {
     closeAndDelete(file, path);
-    giveUpAfterSpill(ubrOutOfMemory);
+    ubrGiveUp(ubrOutOfMemory);
   }
 
   if (!platformSeekToStart(file) || platformReadFile(file, fresh, oldBytes) != oldBytes) {
     closeAndDelete(file, path);
     platformFree(fresh);
-    giveUpAfterSpill(ubrSpillReadFailed);
+    ubrGiveUp(ubrSpillReadFailed);
   }
 
   closeAndDelete(file, path);

@@ -31,12 +31,6 @@ int64_t byteSize(int elemSize, int64_t count) {
   return bytes <= largestByteSize ? bytes : -1;
 }
 
-// The notification never reports the failure handled, so the process always ends here.
-[[noreturn]] void giveUp(int code) {
-  ubrReportMemoryFailure(code);
-  std::exit(-1);
-}
-
 const char* sourceFileName() {
   const char* name = __FILE__;
   for (const char* p = name; *p != 0; ++p) {
@@ -66,7 +60,7 @@ int shrink(void** block, int elemSize, int maxNewSize) {
   // Without a block there is nothing to keep: a fresh allocation, with its remedies.
   if (*block == nullptr && maxNewSize > 0) return ubrMalloc(block, elemSize, maxNewSize);
   const int64_t bytes = byteSize(elemSize, maxNewSize);
-  if (bytes < 0) giveUp(ubrOutOfMemory);
+  if (bytes < 0) ubrGiveUp(ubrOutOfMemory);
   if (bytes == 0) {
     platformFree(*block);
     *block = nullptr;
@@ -83,7 +77,7 @@ int shrink(void** block, int elemSize, int maxNewSize) {
 int grow(void** block, int elemSize, int curSize, int minNewSize, int maxNewSize) {
   const int64_t oldBytes = byteSize(elemSize, curSize);
   const int64_t minBytes = byteSize(elemSize, minNewSize);
-  if (oldBytes < 0 || minBytes < 0) giveUp(ubrOutOfMemory);
+  if (oldBytes < 0 || minBytes < 0) ubrGiveUp(ubrOutOfMemory);
 
   const int64_t fullBytes = byteSize(elemSize, maxNewSize);
   if (fullBytes == 0) {
@@ -143,12 +137,12 @@ void releaseMemoryManager() { managerHolder().reset(); }
 
 int ubrMalloc(void** block, int elemSize, int count) {
   const int64_t bytes = byteSize(elemSize, count);
-  if (bytes < 0) giveUp(ubrOutOfMemory);
+  if (bytes < 0) ubrGiveUp(ubrOutOfMemory);
   *block = platformMalloc(static_cast<size_t>(bytes));
   if (*block != nullptr || bytes == 0) return count;
   OrnMM::IOrnMManager* manager = ubrMemoryManager();
   *block = retryWithManager(manager, static_cast<size_t>(bytes));
-  if (*block == nullptr) giveUp(ubrOutOfMemory);
+  if (*block == nullptr) ubrGiveUp(ubrOutOfMemory);
   return count;
 }
 
