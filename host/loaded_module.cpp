@@ -1,5 +1,7 @@
 #include "host/loaded_module.h"
 
+#include <filesystem>
+
 #include "host/module_lifetime.h"
 #include "host/orn_host.h"
 
@@ -26,9 +28,13 @@ bool LoadedModule::load(const std::string& path, std::string* error) {
     *error = path + ": no such file";
     return false;
   }
+  // A bare file name would send the loader searching its library path instead of this directory.
+  std::error_code ignored;
+  const std::string absolute =
+      std::filesystem::absolute(std::filesystem::u8path(path), ignored).u8string();
   ModuleLifetimeScope lifetime;  // the module's start-up objects
   std::string why;
-  handle_ = platformLoadModule(path, &why);
+  handle_ = platformLoadModule(absolute.empty() ? path : absolute, &why);
   if (handle_ == nullptr) {
     *error = path + ": not a loadable module" + (why.empty() ? "" : ": " + why);
     return false;

@@ -253,6 +253,9 @@ bool checkModule(OrnHostApp& host, const std::string& path, CheckReport* report,
     checkObject(log, "component", componentUnknown);
     checkDescriptorObject(log, host, component);
     if (module.internal() != nullptr) {
+      // A broken module may leak what it creates; the rules below report it, so it is the
+      // module's leak, not the host's.
+      ModuleLifetimeScope lifetime;
       checkClasses(log, host, module);
       checkTestOperation(log, host, module.internal());
     } else {

@@ -16,8 +16,9 @@
 
 // A module never frees its start-up objects, its class cursor or its test list; once it is
 // unloaded they are unreachable. A host opens this scope around the calls that build them (the
-// load, the first class walk, runTests) so that LeakSanitizer does not report them as the host's
-// leaks. Does nothing in other builds. Per thread.
+// load, the first class walk, runTests), and the checks open it around the classes they create,
+// so that LeakSanitizer does not report a module's memory as the host's leak (the checks report
+// what a module leaks). Does nothing in other builds. Per thread.
 class ModuleLifetimeScope {
  public:
 #if defined(ORN_HOST_LEAK_CHECKER)

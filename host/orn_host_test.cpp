@@ -10,7 +10,14 @@
 #include "text/orn_string.h"
 
 namespace {
-OrnHostApp& newHost() { return *new OrnHostApp(OrnHostOptions{1 << 16, 2, 'O'}); }
+// Hosts outlive every module (a module's exit list releases through them): never destroyed,
+// kept reachable.
+OrnHostApp& keptHost(const OrnHostOptions& options) {
+  static auto* hosts = new std::vector<OrnHostApp*>();
+  hosts->push_back(new OrnHostApp(options));
+  return *hosts->back();
+}
+OrnHostApp& newHost() { return keptHost(OrnHostOptions{1 << 16, 2, 'O'}); }
 
 void* service(OrnHostApp& host, const char* name) {
   void* out = nullptr;

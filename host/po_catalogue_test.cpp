@@ -127,17 +127,17 @@ TEST(HostCatalogue, ShippedGermanCatalogueTranslatesTheModulesTexts) {
 }
 
 TEST(HostCatalogue, HostTranslatorLooksUpAndFillsPlaceholders) {
-  OrnHostApp& host = *new OrnHostApp(OrnHostOptions{0, 1, 'O'});
+  static OrnHostApp* host = new OrnHostApp(OrnHostOptions{0, 1, 'O'});  // never destroyed
   auto catalogue = std::make_shared<PoCatalogue>();
   std::vector<CatalogueProblem> problems;
   ASSERT_TRUE(catalogue->loadText("msgid \"%1 files in %2\"\nmsgstr \"%2: %1 Dateien\"\n",
                                   "t.po", &problems));
-  host.translator().setCatalogue(catalogue);
-  IOrnTranslator* translator = host.translatorService().translatorFor(OrnID());
-  ASSERT_EQ(translator, static_cast<IOrnTranslator*>(&host.translator()));
+  host->translator().setCatalogue(catalogue);
+  IOrnTranslator* translator = host->translatorService().translatorFor(OrnID());
+  ASSERT_EQ(translator, static_cast<IOrnTranslator*>(&host->translator()));
   const OrnWString count("12"), where("/tmp");
   EXPECT_EQ(toUtf8(translator->translate("%1 files in %2", &count, &where)), "/tmp: 12 Dateien");
   EXPECT_EQ(toUtf8(translator->translate("not in the catalogue")), "not in the catalogue");
-  EXPECT_EQ(host.translator().translateUtf8("%1 files in %2"), "%2: %1 Dateien");
+  EXPECT_EQ(host->translator().translateUtf8("%1 files in %2"), "%2: %1 Dateien");
   EXPECT_FALSE(translator->probe(7));
 }

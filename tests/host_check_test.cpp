@@ -2,7 +2,9 @@
 // against modules that each break one rule.
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <string>
+#include <vector>
 
 #include "host/loaded_module.h"
 #include "host/module_checks.h"
@@ -15,11 +17,14 @@ std::string besideTests(const std::string& name) {
   return platformExecutableDirectory() + name + ORN_MODULE_SUFFIX;
 }
 
-// Never destroyed: a module's exit list may still release services through it.
+// Never destroyed, and kept reachable: a module's exit list may still release services through
+// it.
 OrnHostApp& newHost() {
+  static auto* hosts = new std::vector<OrnHostApp*>();
   OrnHostOptions options;
   options.memoryReserveBytes = 1 << 20;
-  return *new OrnHostApp(options);
+  hosts->push_back(new OrnHostApp(options));
+  return *hosts->back();
 }
 
 CheckReport checked(const std::string& path) {
@@ -155,4 +160,12 @@ TEST(HostInspect, ListsOurComponentAndItsClasses) {
   }
   // Everything the inspection took has been given back.
   EXPECT_TRUE(host.tracker().heldObjects().empty());
+}
+
+TEST(HostInspect, BareFileNameLoadsFromTheCurrentDirectory) {
+  std::filesystem::current_path(std::filesystem::u8path(platformExecutableDirectory()));
+  LoadedModule module;
+  std::string error;
+  ASSERT_TRUE(module.load(std::string("component_template") + ORN_MODULE_SUFFIX, &error)) << error;
+  EXPECT_EQ(module.version(), 100);
 }
