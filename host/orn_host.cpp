@@ -1,10 +1,10 @@
 #include "host/orn_host.h"
 
 OrnHostApp::OrnHostApp(const OrnHostOptions& options)
-    : memoryManager_(options.memoryReserveBytes, options.memoryReserveSteps),
+    : pool_(hostSharedPool()),
+      memoryManager_(options.memoryReserveBytes, options.memoryReserveSteps),
       dirService_(settings_),
       translatorService_(translator_),
-      pool_(hostSharedPool()),
       hostCode_(options.hostCode) {
   offer<IDataStore>(&settings_);
   offer<IOrnErrorService>(&errors_);

@@ -96,6 +96,8 @@ class OrnHostApp : public HostOwned<IOrnHost> {
     int32_t notedCount;
   };
 
+  // First: the host's own strings (settings, messages) already take their blocks from it.
+  HostSharedPool& pool_;
   HostSettings settings_;
   HostErrorService errors_;
   HostAssertHandler assertions_;
@@ -105,7 +107,6 @@ class OrnHostApp : public HostOwned<IOrnHost> {
   HostDirService dirService_;
   HostTranslator translator_;
   HostTranslatorService translatorService_;
-  HostSharedPool& pool_;
   RefTracker tracker_;
   int hostCode_;
 
