@@ -11,8 +11,8 @@ static_assert(sizeof(std::atomic<uint32_t>) == sizeof(uint32_t), "the futex word
 
 namespace {
 
-// Roughly a microsecond of polling: longer than a pool operation, far shorter than a sleep.
-constexpr int spinLimit = 200;
+// A few microseconds of polling at most: many pool operations long, far shorter than a sleep.
+constexpr int spinLimit = 50;
 
 inline void cpuRelax() {
 #if defined(__x86_64__) || defined(__i386__)
