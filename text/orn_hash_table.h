@@ -6,18 +6,61 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
+#include <type_traits>
 
 #include "text/orn_string.h"
 #include "text/text_check.h"
 
 // djb2 over signed bytes (0x80..0xFF count as -128..-1), wrapping modulo 2^32; null hashes to 0.
-inline uint32_t nameHash(const char* text) {
+// h = h * 33 + b for each byte; taken four bytes a step (h * 33^4 + b0 * 33^3 + ...), which gives
+// the same value with a shorter chain of dependent multiplications. *length receives the number
+// of bytes before the NUL (0 for null).
+inline uint32_t nameHashAndLength(const char* text, size_t* length) {
+  *length = 0;
   if (text == nullptr) return 0;
   uint32_t h = 5381;
-  for (const signed char* p = reinterpret_cast<const signed char*>(text); *p != 0; ++p) {
-    h = h * 33u + static_cast<uint32_t>(static_cast<int32_t>(*p));
+  for (const signed char* p = reinterpret_cast<const signed char*>(text);; p += 4) {
+    const size_t done = static_cast<size_t>(p - reinterpret_cast<const signed char*>(text));
+    const uint32_t b0 = static_cast<uint32_t>(static_cast<int32_t>(p[0]));
+    if (b0 == 0) {
+      *length = done;
+      return h;
+    }
+    const uint32_t b1 = static_cast<uint32_t>(static_cast<int32_t>(p[1]));
+    if (b1 == 0) {
+      *length = done + 1;
+      return h * 33u + b0;
+    }
+    const uint32_t b2 = static_cast<uint32_t>(static_cast<int32_t>(p[2]));
+    if (b2 == 0) {
+      *length = done + 2;
+      return h * 1089u + b0 * 33u + b1;
+    }
+    const uint32_t b3 = static_cast<uint32_t>(static_cast<int32_t>(p[3]));
+    if (b3 == 0) {
+      *length = done + 3;
+      return h * 35937u + b0 * 1089u + b1 * 33u + b2;
+    }
+    h = h * 1185921u + b0 * 35937u + b1 * 1089u + b2 * 33u + b3;
   }
-  return h;
+}
+
+inline uint32_t nameHash(const char* text) {
+  size_t length;
+  return nameHashAndLength(text, &length);
+}
+
+// True when the key's text equals probe, a text of `length` bytes before its NUL (both null
+// counts as equal). An owned key's capacity bounds its length, so a block too small is rejected
+// without reading it, and a large enough one is compared in one memcmp inside the block.
+inline bool nameEquals(const OrnString& key, const char* probe, size_t length) {
+  const char* text = key.text;
+  if (text == nullptr || probe == nullptr) return text == probe;
+  if (text[0] != probe[0]) return false;
+  if (key.capacity > 0) {
+    return static_cast<size_t>(key.capacity) > length && std::memcmp(text, probe, length + 1) == 0;
+  }
+  return std::strcmp(text, probe) == 0;
 }
 
 // Hash and match of a key type; specialised per key type.
@@ -30,7 +73,7 @@ struct OrnKeyTraits<OrnString> {
   // Both null, or both non-null and equal byte for byte; capacities play no part.
   static bool equals(const OrnString& a, const OrnString& b) {
     if (a.text == nullptr || b.text == nullptr) return a.text == b.text;
-    return a.text[0] == b.text[0] && std::strcmp(a.text, b.text) == 0;
+    return std::strcmp(a.text, b.text) == 0;
   }
 };
 
@@ -80,6 +123,7 @@ class OrnHashTable {
       *index = 0;
       return nullptr;
     }
+    if constexpr (std::is_same<K, OrnString>::value) return findName(key.text, index);
     const uint32_t i = OrnKeyTraits<K>::hash(key) % bucketCount;
     *index = i;
     if (buckets == nullptr) return nullptr;
@@ -181,6 +225,19 @@ class OrnHashTable {
   }
 
  private:
+  // find for names: hashes the probe once, learning its length on the way. REQUIRES:
+  // bucketCount != 0.
+  Entry* findName(const char* probe, uint32_t* index) const {
+    size_t length = 0;
+    const uint32_t i = nameHashAndLength(probe, &length) % bucketCount;
+    *index = i;
+    if (buckets == nullptr) return nullptr;
+    for (Entry* e = buckets[i]; e != nullptr; e = e->next) {
+      if (nameEquals(e->key, probe, length)) return e;
+    }
+    return nullptr;
+  }
+
   Entry* headFrom(uint32_t i) const {
     if (buckets == nullptr) return nullptr;
     for (; i < bucketCount; ++i) {

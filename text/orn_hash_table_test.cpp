@@ -51,6 +51,47 @@ TEST(OrnHashTable, NameHashTakesBytesAsSigned) {
   EXPECT_EQ(nameHash(text.c_str()), h);
 }
 
+TEST(OrnHashTable, NameHashFourBytesAStepEqualsByteByByte) {
+  std::string text;
+  for (int k = 0; k < 40; ++k) {
+    uint32_t h = 5381;
+    for (char c : text) h = h * 33u + static_cast<uint32_t>(static_cast<int32_t>(
+                                          static_cast<signed char>(c)));
+    size_t length = 99;
+    EXPECT_EQ(nameHashAndLength(text.c_str(), &length), h) << "length " << k;
+    EXPECT_EQ(length, text.size());
+    text += static_cast<char>(k % 2 ? 0x80 + k * 3 : 'a' + k);
+  }
+}
+
+TEST(OrnHashTable, NameComparisonStaysInsideTheKeysBlock) {
+  OrnString shortInBigBlock("ab..............");  // "ab" in a 20-byte block
+  shortInBigBlock.text[2] = 0;
+  EXPECT_TRUE(nameEquals(shortInBigBlock, "ab", 2));
+  EXPECT_FALSE(nameEquals(shortInBigBlock, "ab.", 3));
+  EXPECT_FALSE(nameEquals(shortInBigBlock, "abcdefghijklmnopqrstuvwxyz", 26));  // block too small
+  OrnString exact("abc");  // capacity 4
+  EXPECT_TRUE(nameEquals(exact, "abc", 3));
+  EXPECT_FALSE(nameEquals(exact, "abcd", 4));
+  EXPECT_FALSE(nameEquals(exact, "abd", 3));
+  EXPECT_FALSE(nameEquals(exact, "xbc", 3));
+  const OrnString borrowed = OrnString::borrowing("xyz");
+  EXPECT_TRUE(nameEquals(borrowed, "xyz", 3));
+  EXPECT_FALSE(nameEquals(borrowed, "xyzz", 4));
+  EXPECT_FALSE(nameEquals(borrowed, "xy", 2));
+  EXPECT_TRUE(nameEquals(OrnString(), nullptr, 0));
+  EXPECT_FALSE(nameEquals(OrnString(), "", 0));
+  EXPECT_FALSE(nameEquals(borrowed, nullptr, 0));
+
+  NameTable table(131);
+  table.findOrInsert(shortInBigBlock);
+  table.findOrInsert(borrowed);
+  uint32_t index = 0;
+  EXPECT_NE(table.findByName(OrnString::borrowing("ab"), &index), nullptr);
+  EXPECT_NE(table.findByName(OrnString::borrowing("xyz"), &index), nullptr);
+  EXPECT_EQ(table.findByName(OrnString::borrowing("ab."), &index), nullptr);
+}
+
 TEST(OrnHashTable, FindWithoutStorageStillReportsTheChain) {
   NameTable table(131);
   uint32_t index = 999;
