@@ -13,6 +13,11 @@ function(orn_add_component name)
     target_link_libraries(${name} PRIVATE orn_framework)
   endif()
   if(NOT WIN32)
-    target_link_options(${name} PRIVATE -Wl,--exclude-libs,ALL -Wl,--no-undefined)
+    target_link_options(${name} PRIVATE -Wl,--exclude-libs,ALL)
+    # clang links its sanitizer runtimes into executables only: a sanitized module leaves those
+    # symbols to the host that loads it.
+    if(NOT (ORN_SANITIZE AND CMAKE_CXX_COMPILER_ID MATCHES "Clang"))
+      target_link_options(${name} PRIVATE -Wl,--no-undefined)
+    endif()
   endif()
 endfunction()
