@@ -1,5 +1,6 @@
 #include "memory/out_of_memory.h"
 
+#include <cstddef>
 #include <cstdlib>
 
 #include "core/host.h"
@@ -8,10 +9,28 @@
 #include "text/orn_wstring.h"
 #include "translation/translator.h"
 
-const char* const ubrOutOfMemoryText =
+namespace {
+constexpr char outOfMemoryText[] =
     "While running this function, you have run out of memory.\n"
     "The application will close. After restarting, please read\n"
     "the online help about \"Memory Optimization\".";
+
+// The same text widened in static storage: shown as it stands when memory has run out even for
+// building the translated message.
+template <size_t N>
+struct StaticWideText {
+  char16_t units[N];
+};
+template <size_t N>
+constexpr StaticWideText<N> widen(const char (&text)[N]) {
+  StaticWideText<N> wide{};
+  for (size_t i = 0; i < N; ++i) wide.units[i] = static_cast<unsigned char>(text[i]);
+  return wide;
+}
+constexpr StaticWideText<sizeof(outOfMemoryText)> untranslatedText = widen(outOfMemoryText);
+}  // namespace
+
+const char* const ubrOutOfMemoryText = outOfMemoryText;
 
 namespace {
 constexpr int lowestFailureCode = ubrOtherFailure;
@@ -19,8 +38,11 @@ constexpr int highestFailureCode = ubrSpillOpenFailed;
 constexpr int messageSeverity = 1;
 
 // Set while this thread makes a report. Building the message needs memory too; when that fails,
-// the nested report shows nothing instead of re-entering itself without end.
+// the nested report shows the untranslated text, which needs none, instead of re-entering itself
+// without end (the process then ends before the outer report shows anything).
 thread_local bool reporting = false;
+// Set once this thread's report has handed a message to the host: a nested report adds nothing.
+thread_local bool messageSent = false;
 
 class ReportingScope {
  public:
@@ -31,6 +53,20 @@ class ReportingScope {
  private:
   bool nested_;
 };
+
+void send(IOrnErrorService* errors, const OrnWString& message) {
+  const int severity = messageSeverity;
+  messageSent = true;
+  errors->reportError(message, severity, emptyExtra);
+}
+
+void showUntranslatedMessage() {
+  SPtr<IOrnErrorService> errors;
+  if (!errors) return;
+  OrnWString message;
+  message.assignText(untranslatedText.units, 0);  // borrowed: takes no memory
+  send(errors.get(), message);
+}
 }  // namespace
 
 void ubrOutOfMemoryMessage(OrnWString& out) {
@@ -39,14 +75,17 @@ void ubrOutOfMemoryMessage(OrnWString& out) {
 
 bool ubrReportMemoryFailure(int code) {
   ReportingScope scope;
-  if (scope.nested()) return false;
+  if (scope.nested()) {
+    if (!messageSent) showUntranslatedMessage();
+    return false;
+  }
+  messageSent = false;
   SPtr<IOrnErrorService> errors;
   if (!errors) return false;
   if (code >= lowestFailureCode && code <= highestFailureCode) {
     OrnWString message;
     ubrOutOfMemoryMessage(message);
-    const int severity = messageSeverity;
-    errors->reportError(message, severity, emptyExtra);
+    send(errors.get(), message);
   }
   return false;
 }
