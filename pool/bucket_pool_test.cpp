@@ -176,7 +176,7 @@ TEST(BucketPoolDeallocate, RefusesNullBlocksAndCapacitiesOfZeroOrBelow) {
 
 TEST(BucketPoolDeallocate, FreesBlocksAbove262144AtOnceThroughTheirHeader) {
   BucketMemoryPool* pool = newInstalledPool();
-  HostSharedPool* host = new HostSharedPool();
+  TestSharedPool* host = new TestSharedPool();
   void* block = host->allocator.makeBlock(262145);
   EXPECT_TRUE(pool->deallocate(262145, &block));
   EXPECT_EQ(block, nullptr);
@@ -189,7 +189,7 @@ TEST(BucketPoolPurge, ReturnsEveryBlockToTheAllocatorInItsHeader) {
   EXPECT_TRUE(pool->purge());  // nothing there: nothing changes
   EXPECT_EQ(pool->bucketCount, 2050);
 
-  HostSharedPool* host = new HostSharedPool();
+  TestSharedPool* host = new TestSharedPool();
   for (int32_t size : {4, 40, 400, 4000, 40000, 262144}) {
     for (int k = 0; k < 3; ++k) {
       void* foreign = host->allocator.makeBlock(size);
@@ -210,7 +210,7 @@ TEST(BucketPoolPurge, ReturnsEveryBlockToTheAllocatorInItsHeader) {
 
 TEST(BucketPoolPurge, RecycledBlocksKeepTheAllocatorTheyCameWith) {
   BucketMemoryPool* pool = newInstalledPool();
-  HostSharedPool* host = new HostSharedPool();
+  TestSharedPool* host = new TestSharedPool();
   void* foreign = host->allocator.makeBlock(64);
   pool->deallocate(64, &foreign);
   int32_t capacity = 0;

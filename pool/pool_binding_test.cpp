@@ -58,7 +58,7 @@ TEST(PoolBinding, WithNoPoolOfferedTheHostIsAskedAgainAtThe602ndAllocation) {
 
 TEST(PoolBinding, WithAHostPoolFromTheStartTheModuleNeverBuildsOneAndAsksOnce) {
   TestHost& host = attachTestHost();
-  HostSharedPool* shared = new HostSharedPool();
+  TestSharedPool* shared = new TestSharedPool();
   shared->offerTo(host);
   churn(1500, 40);
   EXPECT_EQ(host.requestCount(poolService), 1);
@@ -87,7 +87,7 @@ TEST(PoolBinding, AHostPoolOfferedLaterReceivesEveryFreeBlockAtTheNextSecondLook
   PoolBucket* ownBucket100 = own->buckets[24];
   ASSERT_TRUE(ownPool);
 
-  HostSharedPool* shared = new HostSharedPool();
+  TestSharedPool* shared = new TestSharedPool();
   shared->fill(40, 2);
   shared->offerTo(host);
   const int releasesBefore = host.releaseHookCalls;
@@ -155,7 +155,7 @@ TEST(PoolBinding, AHostOfferingTheModulesOwnPoolOnlyEndsTheQuestions) {
 
 TEST(PoolBinding, BlocksCrossingPoolsGoBackToTheAllocatorInTheirHeader) {
   TestHost& host = attachTestHost();
-  HostSharedPool* shared = new HostSharedPool();
+  TestSharedPool* shared = new TestSharedPool();
   shared->fill(64, 3);
   shared->offerTo(host);
 
@@ -222,7 +222,7 @@ TEST(PoolBinding, APoolOfOtherCodeIsCalledThroughItsOwnTable) {
 }
 
 TEST(PoolBinding, PoolFreeBeforeAnyBindingFreesThroughTheHeader) {
-  HostSharedPool* shared = new HostSharedPool();
+  TestSharedPool* shared = new TestSharedPool();
   void* block = shared->allocator.makeBlock(32);
   poolFree(32, &block);
   EXPECT_EQ(block, nullptr);

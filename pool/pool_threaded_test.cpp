@@ -116,7 +116,7 @@ TEST(PoolThreaded, ThreadsRacingToTheFirstAllocationBindOnePool) {
 
 TEST(PoolThreaded, TheSwitchToAHostPoolUnderLoadLosesNoBlock) {
   TestHost& host = attachTestHost();
-  HostSharedPool* shared = new HostSharedPool();
+  TestSharedPool* shared = new TestSharedPool();
   std::atomic<int> broken{0};
   std::thread offerer([&] {
     // Offer the host pool as soon as the workers run on the own pool.

@@ -30,30 +30,30 @@ BucketMemoryPool* makeDetachedPool() {
 }
 
 namespace {
-// Every HostSharedPool made, kept reachable for the rest of the process (never destroyed).
-std::vector<HostSharedPool*>& madeSharedPools() {
-  static auto* made = new std::vector<HostSharedPool*>();
+// Every TestSharedPool made, kept reachable for the rest of the process (never destroyed).
+std::vector<TestSharedPool*>& madeSharedPools() {
+  static auto* made = new std::vector<TestSharedPool*>();
   return *made;
 }
 }  // namespace
 
-HostSharedPool::HostSharedPool() : pool(makeDetachedPool()) {
+TestSharedPool::TestSharedPool() : pool(makeDetachedPool()) {
   static_cast<IOrnUnknown*>(pool)->addRef();
   madeSharedPools().push_back(this);
 }
 
-void HostSharedPool::offerTo(TestHost& host) {
+void TestSharedPool::offerTo(TestHost& host) {
   host.offer<IBucketMemoryPool>(static_cast<IBucketMemoryPool*>(pool));
 }
 
-void HostSharedPool::fill(int32_t n, int count) {
+void TestSharedPool::fill(int32_t n, int count) {
   for (int k = 0; k < count; ++k) {
     void* block = allocator.makeBlock(n);
     pool->deallocate(n, &block);
   }
 }
 
-int32_t HostSharedPool::freeBlocksAt(int32_t index) const {
+int32_t TestSharedPool::freeBlocksAt(int32_t index) const {
   if (index < 0 || index >= pool->bucketCount || pool->buckets[index] == nullptr) return 0;
   return pool->buckets[index]->top;
 }

@@ -30,11 +30,11 @@ class CountingBlockAllocator : public BucketMemoryAllocator {
 // A BucketMemoryPool built as if by the host's binary: its construction leaves this binary's
 // pool binding (modulePool) exactly as it was. The service holds one reference to the pool.
 // Never destroyed: pools and blocks may still name it when the process ends.
-class HostSharedPool {
+class TestSharedPool {
  public:
-  HostSharedPool();
-  HostSharedPool(const HostSharedPool&) = delete;
-  HostSharedPool& operator=(const HostSharedPool&) = delete;
+  TestSharedPool();
+  TestSharedPool(const TestSharedPool&) = delete;
+  TestSharedPool& operator=(const TestSharedPool&) = delete;
 
   // Offers the pool to host under "IBucketMemoryPool" (null withdraws the offer).
   void offerTo(TestHost& host);
@@ -47,7 +47,7 @@ class HostSharedPool {
   CountingBlockAllocator allocator;
 
  private:
-  ~HostSharedPool() = default;
+  ~TestSharedPool() = default;
 };
 
 // Builds a BucketMemoryPool without installing it as this binary's modulePool.
