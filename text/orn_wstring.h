@@ -29,6 +29,12 @@ class OrnWString {
     assign(other);
     return *this;
   }
+  // Takes over other's text (owned or borrowed) without copying; auxiliary buffers stay where
+  // they are, as with assign.
+  OrnWString& operator=(OrnWString&& other) noexcept {
+    takeText(other);
+    return *this;
+  }
   ~OrnWString();
 
   // The one-character string c.

@@ -254,6 +254,22 @@ TEST(OrnWString, MoveLeavesTheSourceEmpty) {
   expectAllZero(source);
 }
 
+TEST(OrnWString, MoveAssignmentTakesTheTextAndKeepsAuxiliaryBuffers) {
+  static char16_t aux[] = u"aux";
+  OrnWString target("old");
+  target.aux1 = aux;
+  OrnWString source("new text");
+  const char16_t* block = source.text;
+  target = std::move(source);
+  EXPECT_EQ(target.text, block);
+  EXPECT_EQ(narrow(target), "new text");
+  EXPECT_EQ(target.aux1, static_cast<void*>(aux));
+  EXPECT_EQ(source.text, nullptr);
+  EXPECT_EQ(source.capacity, 0);
+  target = std::move(target);
+  EXPECT_EQ(narrow(target), "new text");
+}
+
 TEST(OrnWString, OwnershipCheck) {
   EXPECT_TRUE(wideStringIsSound(OrnWString("abc")));
   EXPECT_TRUE(wideStringIsSound(OrnWString()));

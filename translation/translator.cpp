@@ -77,8 +77,8 @@ OrnWString OrnTrivialTranslator::translate(const char* text, int32_t count,
                                            const OrnWString* args) {
   OrnWString result;
   lookup(text, result);
-  for (int32_t n = 1; n <= count && n > 0; ++n) {
-    replacePlaceholder(result, n, args != nullptr ? &args[n - 1] : nullptr);
+  for (int64_t n = 1; n <= count; ++n) {
+    replacePlaceholder(result, static_cast<int32_t>(n), args != nullptr ? &args[n - 1] : nullptr);
   }
   return result;
 }
