@@ -13,6 +13,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <ostream>
 #include <string>
 #include <tuple>
 #include <vector>
@@ -39,6 +40,9 @@ const OrnComponentDefinition inProcessComponent{
 // that offers no pool (the module builds its own) and a manager that gives memory back three
 // times, then has nothing left.
 enum class SweepHost { real, bare };
+
+const char* hostName(SweepHost which) { return which == SweepHost::real ? "real" : "bare"; }
+void PrintTo(SweepHost which, std::ostream* os) { *os << hostName(which) << " host"; }
 
 WorkloadHost realHost() {
   static OrnHostApp* host = new OrnHostApp(OrnHostOptions{256u << 10, 4, 'O'});
@@ -110,8 +114,6 @@ ChildEnd sweepOne(SweepHost which, int k, bool persistent, std::string* output) 
                                   << ": " << why << "\n" << *output;
   return end;
 }
-
-const char* hostName(SweepHost which) { return which == SweepHost::real ? "real" : "bare"; }
 
 // Ranges of k, so that the Windows leg can run them side by side within the test time limit.
 constexpr int requestsPerChunk = 40;

@@ -7,6 +7,7 @@
 
 #include "component/example_counter.h"
 #include "core/interface_names.h"
+#include "host/module_lifetime.h"
 #include "memory/ubr_alloc.h"
 #include "platform/heap.h"
 #include "pool/pool_binding.h"
@@ -106,6 +107,7 @@ void createEveryClass(IOrnComponent* component, IOrnCompInternal* internal,
   const int count = internal->classCount();
   std::vector<OrnID> ids;
   OrnID id;
+  ModuleLifetimeScope lifetime;  // the module's class cursor and what it keeps of the walk
   if (internal->firstClass(id)) {
     ids.push_back(id);
     while (internal->nextClass(id) && ids.size() < 1000) ids.push_back(id);
@@ -147,7 +149,10 @@ void createEveryClass(IOrnComponent* component, IOrnCompInternal* internal,
 
 void runTests(IOrnCompInternal* internal, const WorkloadHost& host, WorkloadCheck& check) {
   KeepingTestService service;
-  internal->runTests(&service);
+  {
+    ModuleLifetimeScope lifetime;  // the module's test list
+    internal->runTests(&service);
+  }
   check.expect(service.records.empty(), "empty test list calls nothing");
   const size_t before = host.reportedMessages().size();
   internal->runTests(nullptr);
