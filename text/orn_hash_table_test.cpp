@@ -55,8 +55,8 @@ TEST(OrnHashTable, NameHashFourBytesAStepEqualsByteByByte) {
   std::string text;
   for (int k = 0; k < 40; ++k) {
     uint32_t h = 5381;
-    for (char c : text) h = h * 33u + static_cast<uint32_t>(static_cast<int32_t>(
-                                          static_cast<signed char>(c)));
+    for (char c : text)
+      h = h * 33u + static_cast<uint32_t>(static_cast<int32_t>(static_cast<signed char>(c)));
     size_t length = 99;
     EXPECT_EQ(nameHashAndLength(text.c_str(), &length), h) << "length " << k;
     EXPECT_EQ(length, text.size());
@@ -70,7 +70,7 @@ TEST(OrnHashTable, NameComparisonStaysInsideTheKeysBlock) {
   EXPECT_TRUE(nameEquals(shortInBigBlock, "ab", 2));
   EXPECT_FALSE(nameEquals(shortInBigBlock, "ab.", 3));
   EXPECT_FALSE(nameEquals(shortInBigBlock, "abcdefghijklmnopqrstuvwxyz", 26));  // block too small
-  OrnString exact("abc");  // capacity 4
+  OrnString exact("abc");                                                       // capacity 4
   EXPECT_TRUE(nameEquals(exact, "abc", 3));
   EXPECT_FALSE(nameEquals(exact, "abcd", 4));
   EXPECT_FALSE(nameEquals(exact, "abd", 3));

@@ -2,8 +2,8 @@
 // position at a time.
 #include <cstring>
 
-#include "translation/translator.h"
 #include "text/wide_block.h"
+#include "translation/translator.h"
 
 namespace {
 // The most placeholders one pass fills; later ones stay as plain text.
@@ -35,8 +35,7 @@ void substitutePlaceholders(OrnWString& s, const OrnWString* const* args, int32_
     const char16_t c = text[i + 1];
     if (c >= u'1' && c <= u':' && recorded < kMaxPlaceholders) {
       const int32_t position = c - u'0';
-      const OrnWString* arg =
-          (args != nullptr && position <= count) ? args[position - 1] : nullptr;
+      const OrnWString* arg = (args != nullptr && position <= count) ? args[position - 1] : nullptr;
       Placeholder& p = found[recorded++];
       p.at = i;
       p.arg = arg != nullptr ? arg->text : nullptr;
@@ -74,7 +73,8 @@ void replacePlaceholder(OrnWString& s, int32_t n, const OrnWString* a) {
   if (n < 1 || s.text == nullptr) return;
   char16_t digits[12];
   int count = 0;
-  for (int32_t rest = n; rest > 0; rest /= 10) digits[count++] = static_cast<char16_t>(u'0' + rest % 10);
+  for (int32_t rest = n; rest > 0; rest /= 10)
+    digits[count++] = static_cast<char16_t>(u'0' + rest % 10);
   for (int k = 0; k < count / 2; ++k) {
     const char16_t t = digits[k];
     digits[k] = digits[count - 1 - k];
