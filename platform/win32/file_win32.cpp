@@ -4,18 +4,12 @@
 #include <stdio.h>
 #include <sys/stat.h>
 
-#include <atomic>
 #include <climits>
 
 #include "platform/file.h"
+#include "platform/system_files.h"
 
 namespace {
-
-// Null means the runtime's file calls.
-std::atomic<PlatformFiles*> installedFiles{nullptr};
-
-PlatformFiles* layer() { return installedFiles.load(std::memory_order_acquire); }
-
 const wchar_t* widePath(const char16_t* path) {
   static const wchar_t none[] = L"";
   return path ? reinterpret_cast<const wchar_t*>(path) : none;
@@ -23,6 +17,7 @@ const wchar_t* widePath(const char16_t* path) {
 
 // One runtime transfer moves at most this much.
 constexpr size_t chunkBytes = INT_MAX / 2;
+}  // namespace
 
 int systemOpenSpill(const char16_t* path, bool* nameTaken) {
   if (nameTaken) *nameTaken = false;
@@ -65,51 +60,3 @@ size_t systemRead(int file, void* data, size_t bytes) {
 void systemClose(int file) { _close(file); }
 
 bool systemUnlink(const char16_t* path) { return _wunlink(widePath(path)) == 0; }
-
-}  // namespace
-
-int PlatformFiles::openSpill(const char16_t* path, bool* nameTaken) {
-  return systemOpenSpill(path, nameTaken);
-}
-size_t PlatformFiles::write(int file, const void* data, size_t bytes) {
-  return systemWrite(file, data, bytes);
-}
-bool PlatformFiles::seekToStart(int file) { return systemSeekToStart(file); }
-size_t PlatformFiles::read(int file, void* data, size_t bytes) {
-  return systemRead(file, data, bytes);
-}
-void PlatformFiles::close(int file) { systemClose(file); }
-bool PlatformFiles::unlink(const char16_t* path) { return systemUnlink(path); }
-
-PlatformFiles* installPlatformFiles(PlatformFiles* files) {
-  return installedFiles.exchange(files, std::memory_order_acq_rel);
-}
-
-int platformOpenSpillFile(const char16_t* path, bool* nameTaken) {
-  PlatformFiles* files = layer();
-  return files ? files->openSpill(path, nameTaken) : systemOpenSpill(path, nameTaken);
-}
-size_t platformWriteFile(int file, const void* data, size_t bytes) {
-  PlatformFiles* files = layer();
-  return files ? files->write(file, data, bytes) : systemWrite(file, data, bytes);
-}
-bool platformSeekToStart(int file) {
-  PlatformFiles* files = layer();
-  return files ? files->seekToStart(file) : systemSeekToStart(file);
-}
-size_t platformReadFile(int file, void* data, size_t bytes) {
-  PlatformFiles* files = layer();
-  return files ? files->read(file, data, bytes) : systemRead(file, data, bytes);
-}
-void platformCloseFile(int file) {
-  PlatformFiles* files = layer();
-  if (files) {
-    files->close(file);
-  } else {
-    systemClose(file);
-  }
-}
-bool platformUnlinkFile(const char16_t* path) {
-  PlatformFiles* files = layer();
-  return files ? files->unlink(path) : systemUnlink(path);
-}
