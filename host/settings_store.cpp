@@ -72,6 +72,10 @@ bool HostSettings::setPair(const std::string& pair, std::vector<SettingsProblem>
     problems->push_back({"--set", 0, "the value of '" + key + "' is not valid UTF-8"});
     return false;
   }
+  if (pair.find('\0') != std::string::npos) {
+    problems->push_back({"--set", 0, "the pair for '" + key + "' contains a NUL byte"});
+    return false;
+  }
   set(key, value);
   return true;
 }
@@ -106,6 +110,10 @@ bool HostSettings::loadText(const std::string& text, const std::string& name,
     std::u16string check;
     if (!fromUtf8(line, &check)) {
       problem("not valid UTF-8");
+      continue;
+    }
+    if (line.find('\0') != std::string::npos) {
+      problem("contains a NUL byte");  // a module would see the value cut short there
       continue;
     }
     if (line[0] == '[') {
