@@ -4,6 +4,7 @@
 #include <cstring>
 #include <new>
 
+#include "core/check.h"
 #include "core/host.h"
 #include "core/service_ptr.h"
 #include "core/teardown.h"
@@ -29,22 +30,6 @@ int64_t byteSize(int elemSize, int64_t count) {
   if (elemSize < 0 || count < 0) return -1;
   const int64_t bytes = static_cast<int64_t>(elemSize) * count;
   return bytes <= largestByteSize ? bytes : -1;
-}
-
-const char* sourceFileName() {
-  const char* name = __FILE__;
-  for (const char* p = name; *p != 0; ++p) {
-    if (*p == '/' || *p == '\\') name = p + 1;
-  }
-  return name;
-}
-
-// Tells the host's assertion handler, fetched for this report only, and goes on. A host without
-// one ends the process with status 255.
-void reportFailedCheck(const char* expression, int line) {
-  SPtr<IOrnAssertHandlerCB> handler;
-  if (!handler) std::exit(255);
-  handler->reportAssertion(expression, sourceFileName(), line);
 }
 
 // Installs a grown block and zeroes everything past the old contents.
@@ -159,7 +144,7 @@ int ubrRealloc(void** block, int elemSize, int curSize, int minNewSize, int maxN
   if (maxNewSize == -1) {
     maxNewSize = minNewSize;
   } else if (maxNewSize < minNewSize) {
-    reportFailedCheck("maxNewSize >= minNewSize", __LINE__);
+    reportFailedCheck("maxNewSize >= minNewSize", __FILE__, __LINE__);
   }
   if (maxNewSize < curSize) {
     if (maxNewSize == 0 && *block != nullptr) {
@@ -171,7 +156,7 @@ int ubrRealloc(void** block, int elemSize, int curSize, int minNewSize, int maxN
   }
   if (minNewSize <= curSize) return curSize;
   if (maxNewSize < minNewSize) {
-    reportFailedCheck("minNewSize > curSize && maxNewSize >= minNewSize", __LINE__);
+    reportFailedCheck("minNewSize > curSize && maxNewSize >= minNewSize", __FILE__, __LINE__);
   }
   return grow(block, elemSize, curSize, minNewSize, maxNewSize);
 }

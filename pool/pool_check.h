@@ -3,12 +3,9 @@
 #ifndef ORN_POOL_POOL_CHECK_H_
 #define ORN_POOL_POOL_CHECK_H_
 
-// Looks the handler ("IOrnAssertHandlerCB") up anew for this one report.
-void reportPoolCheckFailure(const char* expression, const char* file, int line);
+#include "core/check.h"
 
-// Evaluates cond; on failure reports its text with this file and line. Yields cond.
-#define ORN_POOL_CHECK(cond) \
-  ((cond) ? true : (reportPoolCheckFailure(#cond, __FILE__, __LINE__), false))
+#define ORN_POOL_CHECK(cond) ORN_CHECK(cond)
 
 // Checks compiled into debug builds only (the bucket-table invariant).
 #ifdef NDEBUG
