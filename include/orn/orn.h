@@ -14,6 +14,7 @@
 #include "core/component.h"
 #include "core/class_factory.h"
 #include "core/teardown.h"
+#include "core/check.h"
 #include "core/test_operation.h"
 
 // Guarded memory.
@@ -39,6 +40,9 @@
 #include "platform/lock.h"
 #include "platform/clock.h"
 #include "platform/process_memory.h"
+#include "platform/heap.h"
+#include "platform/file.h"
+#include "platform/utf.h"
 
 // A real host (Orn::host): every service, module loading, inspection and the checks of
 // orn-host check.
@@ -54,5 +58,9 @@
 // A recording host for unit tests of modules (Orn::testhost).
 #include "testhost/test_host.h"
 #include "testhost/recording_services.h"
+#include "testhost/memory_services.h"
+#include "testhost/settings_services.h"
+#include "testhost/pool_services.h"
+#include "testhost/translator_services.h"
 
 #endif  // ORN_ORN_H_
