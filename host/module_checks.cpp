@@ -3,7 +3,7 @@
 #include <map>
 
 #include "host/loaded_module.h"
-#include "host/module_inspection.h"
+#include "host/module_facts.h"
 #include "host/module_lifetime.h"
 #include "host/object_checks.h"
 #include "host/test_service.h"

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "core/object.h"
-#include "host/module_inspection.h"
+#include "host/module_facts.h"
 
 using Faults = std::vector<std::string>;
 

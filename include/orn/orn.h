@@ -48,7 +48,7 @@
 // orn-host check.
 #include "host/orn_host.h"
 #include "host/loaded_module.h"
-#include "host/module_inspection.h"
+#include "host/module_facts.h"
 #include "host/module_checks.h"
 #include "host/host_language.h"
 #include "host/po_catalogue.h"

@@ -4,7 +4,7 @@
 
 #include "host/commands.h"
 #include "host/loaded_module.h"
-#include "host/module_inspection.h"
+#include "host/module_facts.h"
 
 namespace {
 nlohmann::json namesJson(const NameList& list) {
