@@ -1,17 +1,10 @@
 #include "host/po_catalogue.h"
 
-#include <filesystem>
-#include <fstream>
 #include <sstream>
 
-namespace {
-std::string trim(const std::string& s) {
-  const char* blanks = " \t\r\n";
-  const size_t first = s.find_first_not_of(blanks);
-  if (first == std::string::npos) return "";
-  return s.substr(first, s.find_last_not_of(blanks) - first + 1);
-}
+#include "host/text_file.h"
 
+namespace {
 // Parses one quoted C-style string at s[*pos] == '"'; advances *pos past the closing quote.
 bool parseOneQuoted(const std::string& s, size_t* pos, std::string* value, std::string* why) {
   size_t i = *pos + 1;
@@ -112,14 +105,12 @@ std::set<int> placeholdersOf(const std::string& text) {
 }
 
 bool PoCatalogue::loadFile(const std::string& path, std::vector<CatalogueProblem>* problems) {
-  std::ifstream in(std::filesystem::u8path(path), std::ios::binary);
-  if (!in) {
+  std::string text;
+  if (!readTextFile(path, &text)) {
     problems->push_back({path, 0, "cannot read the catalogue"});
     return false;
   }
-  std::ostringstream text;
-  text << in.rdbuf();
-  return loadText(text.str(), path, problems);
+  return loadText(text, path, problems);
 }
 
 bool PoCatalogue::loadText(const std::string& text, const std::string& name,
@@ -144,7 +135,7 @@ bool PoCatalogue::loadText(const std::string& text, const std::string& name,
       const size_t at = entry.msgstr.find("Language:");
       if (at != std::string::npos) {
         const size_t end = entry.msgstr.find('\n', at);
-        language_ = trim(entry.msgstr.substr(at + 9, end == std::string::npos ? end : end - at - 9));
+        language_ = trimBlanks(entry.msgstr.substr(at + 9, end == std::string::npos ? end : end - at - 9));
       }
     } else if (!entry.fuzzy && !entry.msgstr.empty()) {
       const std::set<int> source = placeholdersOf(entry.msgid);
@@ -170,7 +161,7 @@ bool PoCatalogue::loadText(const std::string& text, const std::string& name,
   while (std::getline(in, raw)) {
     ++lineNumber;
     if (lineNumber == 1 && raw.compare(0, 3, "\xEF\xBB\xBF") == 0) raw.erase(0, 3);
-    const std::string line = trim(raw);
+    const std::string line = trimBlanks(raw);
     const auto problem = [&](const std::string& message) {
       problems->push_back({name, lineNumber, message});
     };
@@ -199,7 +190,7 @@ bool PoCatalogue::loadText(const std::string& text, const std::string& name,
     }
     const size_t space = line.find_first_of(" \t");
     const std::string keyword = line.substr(0, space);
-    const std::string rest = space == std::string::npos ? "" : trim(line.substr(space));
+    const std::string rest = space == std::string::npos ? "" : trimBlanks(line.substr(space));
     std::string value;
     if (keyword == "msgctxt" || keyword == "msgid") {
       // A new entry starts at msgctxt, or at msgid unless a msgctxt just opened it.

@@ -1,20 +1,13 @@
 #include "host/settings_store.h"
 
 #include <filesystem>
-#include <fstream>
 #include <set>
 #include <sstream>
 
+#include "host/text_file.h"
 #include "host/wide_text.h"
 
 namespace {
-std::string trim(const std::string& s) {
-  const char* blanks = " \t\r\n";
-  const size_t first = s.find_first_not_of(blanks);
-  if (first == std::string::npos) return "";
-  return s.substr(first, s.find_last_not_of(blanks) - first + 1);
-}
-
 // A value may be quoted to keep leading or trailing blanks: "  x  ".
 std::string unquote(const std::string& value) {
   if (value.size() >= 2 && value.front() == '"' && value.back() == '"') {
@@ -61,7 +54,7 @@ void HostSettings::set(const std::string& key, const std::string& utf8Value) {
 
 bool HostSettings::setPair(const std::string& pair, std::vector<SettingsProblem>* problems) {
   const size_t eq = pair.find('=');
-  const std::string key = eq == std::string::npos ? "" : trim(pair.substr(0, eq));
+  const std::string key = eq == std::string::npos ? "" : trimBlanks(pair.substr(0, eq));
   if (eq == std::string::npos || key.empty()) {
     problems->push_back({"--set", 0, "expected KEY=VALUE, got '" + pair + "'"});
     return false;
@@ -81,14 +74,12 @@ bool HostSettings::setPair(const std::string& pair, std::vector<SettingsProblem>
 }
 
 bool HostSettings::loadFile(const std::string& path, std::vector<SettingsProblem>* problems) {
-  std::ifstream in(std::filesystem::u8path(path), std::ios::binary);
-  if (!in) {
+  std::string text;
+  if (!readTextFile(path, &text)) {
     problems->push_back({path, 0, "cannot read the settings file"});
     return false;
   }
-  std::ostringstream text;
-  text << in.rdbuf();
-  return loadText(text.str(), path, problems);
+  return loadText(text, path, problems);
 }
 
 bool HostSettings::loadText(const std::string& text, const std::string& name,
@@ -102,7 +93,7 @@ bool HostSettings::loadText(const std::string& text, const std::string& name,
   while (std::getline(in, raw)) {
     ++lineNumber;
     if (lineNumber == 1 && raw.compare(0, 3, "\xEF\xBB\xBF") == 0) raw.erase(0, 3);  // BOM
-    const std::string line = trim(raw);
+    const std::string line = trimBlanks(raw);
     if (line.empty() || line[0] == ';' || line[0] == '#') continue;
     const auto problem = [&](const std::string& message) {
       problems->push_back({name, lineNumber, message});
@@ -121,7 +112,7 @@ bool HostSettings::loadText(const std::string& text, const std::string& name,
         problem("section header without closing ']'");
         continue;
       }
-      const std::string title = trim(line.substr(1, line.size() - 2));
+      const std::string title = trimBlanks(line.substr(1, line.size() - 2));
       if (title.empty()) {
         problem("empty section name");
         continue;
@@ -134,14 +125,14 @@ bool HostSettings::loadText(const std::string& text, const std::string& name,
       problem("expected 'name = value' or '[section]', got '" + line + "'");
       continue;
     }
-    const std::string keyName = trim(line.substr(0, eq));
+    const std::string keyName = trimBlanks(line.substr(0, eq));
     if (keyName.empty()) {
       problem("a value without a name");
       continue;
     }
     const std::string key = section.empty() ? keyName : section + "/" + keyName;
     if (!seen.insert(key).second) problem("'" + key + "' is set again; the later value is kept");
-    set(key, unquote(trim(line.substr(eq + 1))));
+    set(key, unquote(trimBlanks(line.substr(eq + 1))));
   }
   return problems->size() == before;
 }
