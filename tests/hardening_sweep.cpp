@@ -39,3 +39,5 @@ ChildEnd judgeChild(int status, const std::string& output, std::string* why) {
              : "an unexpected end (status " + std::to_string(status) + ")";
   return ChildEnd::fault;
 }
+
+bool inDeathTestChild() { return !GTEST_FLAG_GET(internal_run_death_test).empty(); }

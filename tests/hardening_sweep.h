@@ -42,4 +42,9 @@ ChildEnd judgeChild(int status, const std::string& output, std::string* why);
 
 size_t occurrences(const std::string& haystack, const std::string& needle);
 
+// True in a death test's child that was started afresh (Windows always, elsewhere the
+// "threadsafe" style): it runs the test from the start and passes over the other death tests, so
+// code after them must not judge what it never saw.
+bool inDeathTestChild();
+
 #endif  // ORN_TESTS_HARDENING_SWEEP_H_
