@@ -1,12 +1,14 @@
 // Interface-name enumeration into a collector built the way a host may build it, with hostile
 // contents: arrays of odd capacities whose top sits anywhere up to past their end, slots already
 // holding owned or borrowed names, a stop-name table with many entries (names with high bytes, a
-// null key, any chain count), a collector that arrives already stopped. Reports of raw names and
+// null key, any chain count), a collector that arrives already stopped, tops below zero. Reports of raw names and
 // enumerations of real framework objects are checked against a model after every step.
 // Input: [flags] [classNames capacity, top] [records capacity, top] slot pieces...
 //        [stop chains] [stop count] stop pieces... then ops: [op] name piece ...
 #include <cstdint>
 #include <cstdlib>
+#include <cstring>
+#include <new>
 #include <memory>
 #include <string>
 #include <vector>
@@ -41,6 +43,7 @@ struct Model {
   int32_t recordsTop = 0;
   int32_t classTop = 0;
   bool stopped = false;
+  bool brokenTops = false;  // a top started below zero: the slots are not modelled
 
   ModelRecord& record(int32_t i) {
     if (records.size() <= static_cast<size_t>(i)) records.resize(static_cast<size_t>(i) + 1);
@@ -68,6 +71,10 @@ struct Model {
       return;
     }
     ++recordsTop;
+    if (brokenTops) {
+      if (isClass != 0) ++classTop;
+      return;
+    }
     ModelRecord& r = record(recordsTop);
     r.known = true;
     r.name = name;
@@ -75,6 +82,39 @@ struct Model {
     r.parent = classTop != 0 ? className(classTop) : "";
     if (isClass != 0) setClassName(++classTop, name);
   }
+};
+
+// A host whose only service is an assertion handler that counts: a collector with a negative
+// top is a failed check, which without a handler would end the process.
+class CountingAssertHandler : public IOrnAssertHandlerCB {
+ public:
+  void reportAssertion(const char*, const char*, int) override { ++failedChecks; }
+  bool queryInterface(const char* name, void** out, int) override {
+    return queryClass(name, out, this, "CountingAssertHandler", false) ||
+           queryInterfaceName(name, out, static_cast<IOrnAssertHandlerCB*>(this),
+                              IOrnAssertHandlerCB::lookupName);
+  }
+  const char* className() override { return "CountingAssertHandler"; }
+  int failedChecks = 0;
+};
+
+class FuzzHost : public IOrnHost {
+ public:
+  int getService(const OrnString& name, void** out) override {
+    if (name.text != nullptr && std::strcmp(name.text, IOrnAssertHandlerCB::lookupName) == 0) {
+      *out = static_cast<IOrnAssertHandlerCB*>(&handler);
+    }
+    return 1;
+  }
+  int hostCode() override { return 'F'; }
+  void addRefHook(int* count) override { ++*count; }
+  bool releaseHook(int* count) override {  // never destroys: every object here is the run's own
+    --*count;
+    return false;
+  }
+  bool queryInterface(const char*, void**, int) override { return false; }
+  const char* className() override { return "FuzzHost"; }
+  CountingAssertHandler handler;
 };
 
 void fail(const char* what) {
@@ -86,6 +126,7 @@ void compare(const InterfaceNameCollector& c, Model& model) {
   if (c.stopped != model.stopped) fail("stopped");
   if (c.records->top != model.recordsTop) fail("records top");
   if (c.classNames->top != model.classTop) fail("classNames top");
+  if (model.brokenTops) return;
   for (int32_t i = 1; i <= c.records->top && i < c.records->capacity; ++i) {
     const ModelRecord& want = model.record(i);
     if (!want.known) continue;
@@ -105,6 +146,8 @@ void compare(const InterfaceNameCollector& c, Model& model) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  static FuzzHost* host = new FuzzHost();
+  moduleHost = host;
   FuzzInput in(data, size);
   // Every name the arrays may borrow lives until the collector is gone.
   std::vector<std::unique_ptr<std::string>> texts;
@@ -119,10 +162,17 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
   OrnArray<OrnString> classNames;
   OrnArray<InterfaceNameRecord> records;
+  // Bit 2: tops below zero, a broken record; the module reports it and writes nothing before the
+  // arrays, and only the tops are compared then.
+  const bool negativeTops = (flags & 4) != 0;
   const int32_t classCapacity = in.byte() % 24;
-  const int32_t classTop = in.byte() % (classCapacity + 4);
+  int32_t classTop = in.byte() % (classCapacity + 4);
   const int32_t recordCapacity = in.byte() % 24;
-  const int32_t recordTop = in.byte() % (recordCapacity + 4);
+  int32_t recordTop = in.byte() % (recordCapacity + 4);
+  if (negativeTops) {
+    classTop = -classTop;
+    recordTop = -recordTop - 1;
+  }
   if (classCapacity > 0) classNames.grow(classCapacity - 1);
   if (recordCapacity > 0) records.grow(recordCapacity - 1);
   for (int32_t i = 0; i < classNames.capacity; ++i) {
@@ -148,6 +198,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   records.top = recordTop;
   model.classTop = classTop;
   model.recordsTop = recordTop;
+  model.brokenTops = negativeTops;
 
   InterfaceNameCollector collector(&classNames, &records);
   collector.stopped = model.stopped;

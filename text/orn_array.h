@@ -38,9 +38,12 @@ class OrnArray {
   OrnArray& operator=(const OrnArray&) = delete;
   ~OrnArray() { releaseStorage(OrnArrayIsPlain<T>()); }
 
-  // The slot at index i (i >= 0), growing the array first when i is not below capacity.
+  // The slot at index i (i >= 0), growing the array first when i is not below capacity. A
+  // negative index (a top that came in broken, from a host's record) is reported and taken as
+  // slot 0: nothing is ever written before the storage.
   T& at(int32_t i) {
     ORN_TEXT_CHECK(i >= 0);
+    if (i < 0) i = 0;
     if (i >= capacity) grow(i);
     return data[i];
   }
