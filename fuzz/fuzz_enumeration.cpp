@@ -1,15 +1,16 @@
 // Interface-name enumeration into a collector built the way a host may build it, with hostile
 // contents: arrays of odd capacities whose top sits anywhere up to past their end, slots already
 // holding owned or borrowed names, a stop-name table with many entries (names with high bytes, a
-// null key, any chain count), a collector that arrives already stopped, tops below zero. Reports of raw names and
-// enumerations of real framework objects are checked against a model after every step.
+// null key, any chain count), a collector that arrives already stopped, tops below zero. Reports
+// of raw names and enumerations of real framework objects are checked against a model after every
+// step.
 // Input: [flags] [classNames capacity, top] [records capacity, top] slot pieces...
 //        [stop chains] [stop count] stop pieces... then ops: [op] name piece ...
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
-#include <new>
 #include <memory>
+#include <new>
 #include <string>
 #include <vector>
 
