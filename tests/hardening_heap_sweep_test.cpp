@@ -1,5 +1,7 @@
 // Heap fault sweep: the fixed module workload is run with its k-th heap request refused, once
-// (transient) or from then on (persistent), for every k until the workload no longer reaches k.
+// (transient) or from then on (persistent), for every k until the workload no longer reaches k;
+// and with every growth or shrink from the k-th on refused while fresh allocations are served,
+// so that growth has to go through the spill file and the workload goes on with what it read back.
 // Each run is a child process; it must finish with correct results or end through the
 // out-of-memory notification with exactly one message and status -1.
 //
@@ -22,6 +24,7 @@
 #include "host/loaded_module.h"
 #include "host/orn_host.h"
 #include "memory/memory_test_support.h"
+#include "platform/file.h"
 #include "tests/hardening_sweep.h"
 #include "tests/hardening_workload.h"
 
@@ -41,11 +44,53 @@ const OrnComponentDefinition inProcessComponent{
 // times, then has nothing left.
 enum class SweepHost { real, bare };
 
+// How request k fails: once; from then on; or, counting growths and shrinks only, every one from
+// k on while fresh allocations are still served (growth then has to go through the spill file).
+enum class SweepMode { transient, persistent, reallocsFromK };
+
+const char* modeName(SweepMode mode) {
+  return mode == SweepMode::transient    ? "Transient"
+         : mode == SweepMode::persistent ? "Persistent"
+                                         : "Reallocs";
+}
+void PrintTo(SweepMode mode, std::ostream* os) { *os << modeName(mode); }
+
+constexpr const char* spillCountLine = "hardening child: spill files opened:";
+
 const char* hostName(SweepHost which) { return which == SweepHost::real ? "real" : "bare"; }
 void PrintTo(SweepHost which, std::ostream* os) { *os << hostName(which) << " host"; }
 
+// The spill directory of the running test: empty before each run, and again after it (a spill
+// deletes its file whatever happens). Named after the test only, so that a death test's child
+// started afresh finds the same one.
+std::filesystem::path spillDirectory() {
+  const testing::TestInfo* test = testing::UnitTest::GetInstance()->current_test_info();
+#if defined(_WIN32)
+  std::string name = "orn-sweep-win32-";
+#elif defined(__SANITIZE_ADDRESS__)
+  std::string name = "orn-sweep-asan-";
+#else
+  std::string name = "orn-sweep-native-";
+#endif
+  name += std::string(test->test_suite_name()) + "-" + test->name();
+  for (char& c : name) {
+    if (c == '/') c = '-';
+  }
+  return std::filesystem::temp_directory_path() / name;
+}
+
+int filesIn(const std::filesystem::path& directory) {
+  int count = 0;
+  for (const auto& entry : std::filesystem::directory_iterator(directory)) {
+    (void)entry;
+    ++count;
+  }
+  return count;
+}
+
 WorkloadHost realHost() {
   static OrnHostApp* host = new OrnHostApp(OrnHostOptions{256u << 10, 4, 'O'});
+  host->settings().set(HostSettings::tempDirectoryKey, spillDirectory().u8string());
   return WorkloadHost{host, [] {
                         std::vector<std::string> messages;
                         for (const ErrorReport& r : host->errors().reports()) {
@@ -64,8 +109,7 @@ WorkloadHost bareHost() {
   auto& manager = processLifetime<ScriptedMemoryManager>(std::vector<bool>{true, true, true});
   host.offer<OrnMM::IOrnMManager>(&manager);
   auto& settings = processLifetime<TestDataStore>();
-  settings.set("Directories/Temp Directory",
-               std::filesystem::temp_directory_path().u16string(), true);
+  settings.set("Directories/Temp Directory", spillDirectory().u16string(), true);
   host.offer<IDataStore>(&settings);
   RecordingErrorService* recorded = &errors;
   return WorkloadHost{&host, [recorded] {
@@ -77,10 +121,15 @@ WorkloadHost bareHost() {
 
 // The child's whole life: the host, the module's start-up, then the workload with the heap
 // request k refused (k 0: none). Never returns.
-[[noreturn]] void runWorkloadChild(SweepHost which, int k, bool persistent) {
+[[noreturn]] void runWorkloadChild(SweepHost which, int k, SweepMode mode) {
   const WorkloadHost host = which == SweepHost::real ? realHost() : bareHost();
   startModule(inProcessComponent);
-  FaultHeap heap = FaultHeap::failingRequest(k, persistent);
+  // Spill files are counted, not failed; the count is told at the very end of the process.
+  static FaultFiles* files = new FaultFiles();
+  installPlatformFiles(files);
+  std::atexit([] { std::fprintf(stderr, "%s %d\n", spillCountLine, files->opensSucceeded); });
+  FaultHeap heap = FaultHeap::failingRequest(k, mode != SweepMode::transient);
+  if (mode == SweepMode::reallocsFromK) heap.kinds = FaultHeap::reallocRequest;
   HeapFaultScope scope(heap);  // stays in place through the exit list at the end
   WorkloadCheck check;
   int version = 0;
@@ -91,28 +140,37 @@ WorkloadHost bareHost() {
                                          descriptorBytes},
                        check);
   runFrameworkWorkload(check);
-  int refused = 0;
+  int refused = 0, planned = 0;
   const std::vector<FaultHeap::Request> requests = heap.requests();
-  for (const FaultHeap::Request& r : requests) refused += r.served ? 0 : 1;
+  for (const FaultHeap::Request& r : requests) {
+    refused += r.served ? 0 : 1;
+    planned += (r.kind & heap.kinds) != 0;
+  }
   if (!check.passed()) {
     std::fprintf(stderr, "hardening child: wrong result: %s\n", check.firstFailure().c_str());
     std::exit(childWrongResult);
   }
-  std::fprintf(stderr, "%s after %zu heap requests, %d refused\n", childFinishedLine,
-               requests.size(), refused);
+  std::fprintf(stderr, "%s after %d heap requests (%zu in all), %d refused\n",
+               childFinishedLine, planned, requests.size(), refused);
   std::exit(refused > 0 ? childFinished : childFinishedUnfaulted);
 }
 
-// Runs the child for k and judges it. Returns how it ended.
-ChildEnd sweepOne(SweepHost which, int k, bool persistent, std::string* output) {
+// Runs the child for k and judges it. Returns how it ended; *spilled tells whether the run went
+// through the spill file.
+ChildEnd sweepOne(SweepHost which, int k, SweepMode mode, std::string* output,
+                  bool* spilled = nullptr) {
   int status = 0;
-  EXPECT_EXIT(runWorkloadChild(which, k, persistent), KeepStatus{&status}, KeptIn(output));
+  EXPECT_EXIT(runWorkloadChild(which, k, mode), KeepStatus{&status}, KeptIn(output));
   if (inDeathTestChild()) return ChildEnd::finished;  // passing over another k's run
   std::string why;
   const ChildEnd end = judgeChild(status, *output, &why);
-  EXPECT_NE(end, ChildEnd::fault) << "heap request " << k << (persistent ? " failing from then on"
-                                                                          : " failing once")
-                                  << ": " << why << "\n" << *output;
+  EXPECT_EQ(filesIn(spillDirectory()), 0) << "a spill file left behind by heap request " << k;
+  const size_t count = output->find(spillCountLine);
+  if (spilled != nullptr && count != std::string::npos) {
+    *spilled = std::atoi(output->c_str() + count + std::strlen(spillCountLine)) > 0;
+  }
+  EXPECT_NE(end, ChildEnd::fault) << "heap request " << k << " (" << modeName(mode) << "): " << why
+                                  << "\n" << *output;
   return end;
 }
 
@@ -120,10 +178,25 @@ ChildEnd sweepOne(SweepHost which, int k, bool persistent, std::string* output) 
 constexpr int requestsPerChunk = 40;
 constexpr int chunks = 5;
 
+// Gives each test a fresh, empty spill directory.
+class SpillDirectoryScope {
+ public:
+  SpillDirectoryScope() {
+    std::error_code ignored;
+    std::filesystem::remove_all(spillDirectory(), ignored);
+    std::filesystem::create_directories(spillDirectory());
+  }
+  ~SpillDirectoryScope() {
+    std::error_code ignored;
+    std::filesystem::remove_all(spillDirectory(), ignored);
+  }
+};
+
 TEST(HardeningHeapSweep, WorkloadFinishesUnfaultedWithinTheSweptRange) {
+  SpillDirectoryScope directory;
   for (SweepHost which : {SweepHost::real, SweepHost::bare}) {
     std::string output;
-    EXPECT_EQ(sweepOne(which, 0, false, &output), ChildEnd::finishedUnfaulted);
+    EXPECT_EQ(sweepOne(which, 0, SweepMode::transient, &output), ChildEnd::finishedUnfaulted);
     if (inDeathTestChild()) continue;
     const size_t at = output.find(childFinishedLine);
     ASSERT_NE(at, std::string::npos) << output;
@@ -136,33 +209,38 @@ TEST(HardeningHeapSweep, WorkloadFinishesUnfaultedWithinTheSweptRange) {
 }
 
 class HardeningHeapSweepChunk
-    : public testing::TestWithParam<std::tuple<SweepHost, bool, int>> {};
+    : public testing::TestWithParam<std::tuple<SweepHost, SweepMode, int>> {};
 
 TEST_P(HardeningHeapSweepChunk, EveryRunFinishesCorrectlyOrEndsWithOneMessage) {
   const SweepHost which = std::get<0>(GetParam());
-  const bool persistent = std::get<1>(GetParam());
+  const SweepMode mode = std::get<1>(GetParam());
   const int first = 1 + std::get<2>(GetParam()) * requestsPerChunk;
-  int finished = 0, outOfMemory = 0;
+  SpillDirectoryScope directory;
+  int finished = 0, outOfMemory = 0, spills = 0;
   for (int k = first; k < first + requestsPerChunk; ++k) {
     std::string output;
-    const ChildEnd end = sweepOne(which, k, persistent, &output);
+    bool spilled = false;
+    const ChildEnd end = sweepOne(which, k, mode, &output, &spilled);
     if (end == ChildEnd::finishedUnfaulted) break;  // the workload ends before request k
     finished += end == ChildEnd::finished;
     outOfMemory += end == ChildEnd::outOfMemory;
+    spills += spilled;
   }
   if (inDeathTestChild()) return;
-  std::printf("%s host, %s, requests %d..%d: %d finished, %d ended out of memory\n",
-              hostName(which), persistent ? "persistent" : "transient", first,
-              first + requestsPerChunk - 1, finished, outOfMemory);
+  std::printf("%s host, %s, requests %d..%d: %d finished, %d ended out of memory, %d spilled\n",
+              hostName(which), modeName(mode), first,
+              first + requestsPerChunk - 1, finished, outOfMemory, spills);
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Ranges, HardeningHeapSweepChunk,
-    testing::Combine(testing::Values(SweepHost::real, SweepHost::bare), testing::Bool(),
+    testing::Combine(testing::Values(SweepHost::real, SweepHost::bare),
+                     testing::Values(SweepMode::transient, SweepMode::persistent,
+                                     SweepMode::reallocsFromK),
                      testing::Range(0, chunks)),
     [](const testing::TestParamInfo<HardeningHeapSweepChunk::ParamType>& info) {
       return std::string(hostName(std::get<0>(info.param))) + "Host" +
-             (std::get<1>(info.param) ? "Persistent" : "Transient") + "From" +
+             modeName(std::get<1>(info.param)) + "From" +
              std::to_string(1 + std::get<2>(info.param) * requestsPerChunk);
     });
 
