@@ -39,6 +39,21 @@ void freePoolBlock(void* block) {
 
 namespace {
 
+// Non-zero while a bucket table or a bucket's stack of this binary is being grown. Growth that
+// has to go through the spill file enters the pool again (the spill's path is a pooled string)
+// while the table or stack is changing hands; those nested calls make and free their blocks
+// directly and leave every table and stack alone. Guarded by poolLock: growth runs under it, and
+// the nested calls come on the same thread.
+int32_t growthDepth = 0;
+
+class GrowthScope {
+ public:
+  GrowthScope() { ++growthDepth; }
+  ~GrowthScope() { --growthDepth; }
+  GrowthScope(const GrowthScope&) = delete;
+  GrowthScope& operator=(const GrowthScope&) = delete;
+};
+
 // Doubles max(current, 1) until it is at least `needed`, without passing INT32_MAX.
 int32_t doubledCount(int32_t current, int32_t needed) {
   int64_t wanted = current > 0 ? current : 1;
@@ -60,6 +75,7 @@ void pushEntry(PoolBucket* bucket, int32_t size, void* block) {
   if (top >= bucket->capacity) {
     void* entries = bucket->entries;
     const int32_t wanted = doubledCount(bucket->capacity, top + 1);
+    GrowthScope growing;
     bucket->capacity = ubrRealloc(&entries, static_cast<int32_t>(sizeof(PoolEntry)),
                                   bucket->capacity, top + 1, wanted);
     bucket->entries = static_cast<PoolEntry*>(entries);
@@ -138,6 +154,7 @@ void BucketMemoryPool::growTable(int32_t index) {
   if (index < bucketCount) return;
   const int32_t oldCount = bucketCount;
   void* table = buckets;
+  GrowthScope growing;
   bucketCount = ubrRealloc(&table, static_cast<int32_t>(sizeof(PoolBucket*)), bucketCount,
                            index + 1, doubledCount(bucketCount, index + 1));
   buckets = static_cast<PoolBucket**>(table);
@@ -190,6 +207,10 @@ void* BucketMemoryPool::allocateLocked(int32_t size, int32_t* capacity) {
     return makePoolBlock(size);
   }
   const PoolSizeClass cls = sizeClass(size);
+  if (growthDepth > 0) {  // a table or stack is changing hands: a fresh block, no bucket
+    *capacity = cls.rounded;
+    return makePoolBlock(cls.rounded);
+  }
   if (cls.index >= bucketCount) growTable(cls.index);
   PoolBucket* bucket = buckets[cls.index];
   if (bucket != nullptr) {
@@ -223,7 +244,7 @@ bool BucketMemoryPool::deallocate(int32_t capacity, void** block) {
 
 bool BucketMemoryPool::deallocateLocked(int32_t capacity, void** block) {
   if (block == nullptr || *block == nullptr || capacity <= 0) return false;
-  if (capacity > maxPooledSize) {
+  if (capacity > maxPooledSize || growthDepth > 0) {  // freed at once, through its header
     freePoolBlock(*block);
     *block = nullptr;
     return true;
