@@ -2,6 +2,8 @@
 
 #include <new>
 
+#include "memory/out_of_memory.h"
+
 namespace {
 // Built on first use by whichever comes first: start-up or an item factory. Never destroyed.
 OrnDefaultClassFactory* theFactory = nullptr;
@@ -46,7 +48,8 @@ int OrnDefaultClassFactory::classCount() { return classRegistry().count; }
 
 bool OrnDefaultClassFactory::firstClass(OrnID& id) {
   delete classCursor;
-  classCursor = new ClassCursor();
+  classCursor = new (std::nothrow) ClassCursor();
+  if (classCursor == nullptr) ubrReportOrExit(ubrOutOfMemory);
   OrnClassRegistry& registry = classRegistry();
   if (registry.count == 0) return false;
   classCursor->current = registry.first();

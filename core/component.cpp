@@ -7,6 +7,7 @@
 #include "core/class_factory.h"
 #include "core/teardown.h"
 #include "core/test_operation.h"
+#include "memory/out_of_memory.h"
 
 IOrnHost* moduleHost = nullptr;
 OrnBaseComponentFact* componentFactory = nullptr;
@@ -39,9 +40,12 @@ IOrnClcBinary* buildDescriptor() {
   descriptorBuilt = true;
   try {
     componentDescriptor = new OrnClcBinary(1, descriptorBytes, 16);
-  } catch (...) {
+  } catch (const std::bad_alloc&) {
+    // Called by the host: no exception leaves the module. Out of memory ends as every exhausted
+    // allocation does.
     descriptorBuilt = false;
-    throw;
+    ubrReportOrExit(ubrOutOfMemory);
+    return nullptr;
   }
   componentDescriptor->refCountField = 1;
   registerTeardown(destroyDescriptor);

@@ -1,13 +1,16 @@
 #include "core/interface_names.h"
 
+#include <new>
+
+#include "memory/out_of_memory.h"
+
 namespace {
 void emptyBoth(InterfaceNameCollector* collector) {
   collector->classNames->top = 0;
   collector->records->top = 0;
 }
-}  // namespace
 
-void reportName(const char* name, int isClass, InterfaceNameCollector* collector) {
+void appendRecord(const char* name, int isClass, InterfaceNameCollector* collector) {
   if (collector == nullptr) return;
   if (collector->stopped) {
     emptyBoth(collector);
@@ -36,4 +39,15 @@ void reportName(const char* name, int isClass, InterfaceNameCollector* collector
     record.parent.clear();
   }
   if (isClass != 0) classNames.push(record.name);
+}
+}  // namespace
+
+// Called from queryInterface, that is from the host: a failed allocation of the host's object
+// arrays must not leave the module as an exception. It ends as every exhausted allocation does.
+void reportName(const char* name, int isClass, InterfaceNameCollector* collector) {
+  try {
+    appendRecord(name, isClass, collector);
+  } catch (const std::bad_alloc&) {
+    ubrReportOrExit(ubrOutOfMemory);
+  }
 }

@@ -1,8 +1,10 @@
 #include "core/test_operation.h"
 
 #include <cstring>
+#include <new>
 
 #include "core/service_ptr.h"
+#include "memory/out_of_memory.h"
 #include "memory/ubr_alloc.h"
 #include "text/orn_wstring.h"
 
@@ -20,7 +22,8 @@ OrnArray<OrnTestRecord*>* newTestList() {
   void* storage = nullptr;
   ubrMalloc(&storage, static_cast<int>(sizeof(OrnTestRecord*)), testListInitialCapacity);
   std::memset(storage, 0, sizeof(OrnTestRecord*) * testListInitialCapacity);
-  auto* list = new OrnArray<OrnTestRecord*>();
+  auto* list = new (std::nothrow) OrnArray<OrnTestRecord*>();
+  if (list == nullptr) ubrReportOrExit(ubrOutOfMemory);
   list->data = static_cast<OrnTestRecord**>(storage);
   list->capacity = testListInitialCapacity;
   return list;

@@ -11,6 +11,7 @@
 
 #include "memory/out_of_memory.h"
 #include "memory/ubr_alloc.h"
+#include "platform/heap.h"
 #include "text/text_check.h"
 
 // Plain elements (pointers, PoolEntry, ...) live in raw storage from ubrMalloc/ubrRealloc, zero
@@ -111,7 +112,7 @@ class OrnArray {
     throw std::bad_array_new_length();
   }
   void releaseStorage(std::true_type /*plain*/) {
-    std::free(static_cast<void*>(data));
+    platformFree(static_cast<void*>(data));
     data = nullptr;
     capacity = 0;
     top = 0;
