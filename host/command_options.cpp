@@ -39,6 +39,18 @@ int reportCommandError(const HostCommandOptions& options, const std::string& mes
   return exitBadInput;
 }
 
+int loadCommandModule(LoadedModule& module, const HostCommandOptions& options) {
+  std::string error;
+  if (!module.load(options.modulePath(), &error)) return reportCommandError(options, error);
+  if (module.version() != ornInterfaceVersion) {
+    return reportCommandError(options, module.path() + ": interface version " +
+                                           std::to_string(module.version()) +
+                                           ", expected exactly " +
+                                           std::to_string(ornInterfaceVersion));
+  }
+  return 0;
+}
+
 bool configureHost(OrnHostApp& host, const HostCommandOptions& options) {
   std::vector<SettingsProblem> settingsProblems;
   if (!options.settingsFile.empty()) {

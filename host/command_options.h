@@ -38,6 +38,11 @@ bool configureHost(OrnHostApp& host, const HostCommandOptions& options);
 // Returns the exit status for bad input, 2.
 int reportCommandError(const HostCommandOptions& options, const std::string& message);
 
+class LoadedModule;
+// Loads the command's module and refuses one whose interface version is not exactly 100.
+// Returns 0 when the module is loaded, else the exit status after a one-line error.
+int loadCommandModule(LoadedModule& module, const HostCommandOptions& options);
+
 // The exit statuses of orn-host.
 constexpr int exitOk = 0;
 constexpr int exitChecksFailed = 1;

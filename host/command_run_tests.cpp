@@ -10,14 +10,7 @@
 int runTest(OrnHostApp& host, const HostCommandOptions& options,
             const TestCommandOptions& testOptions) {
   LoadedModule module;
-  std::string error;
-  if (!module.load(options.modulePath(), &error)) return reportCommandError(options, error);
-  if (module.version() != ornInterfaceVersion) {
-    return reportCommandError(options, module.path() + ": interface version " +
-                                           std::to_string(module.version()) +
-                                           ", expected exactly " +
-                                           std::to_string(ornInterfaceVersion));
-  }
+  if (const int status = loadCommandModule(module, options)) return status;
   module.attach(host);
   if (module.internal() == nullptr) {
     module.unload();

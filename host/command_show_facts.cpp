@@ -77,14 +77,7 @@ void printText(const ModuleFacts& facts) {
 
 int runInspect(OrnHostApp& host, const HostCommandOptions& options) {
   LoadedModule module;
-  std::string error;
-  if (!module.load(options.modulePath(), &error)) return reportCommandError(options, error);
-  if (module.version() != ornInterfaceVersion) {
-    return reportCommandError(options, module.path() + ": interface version " +
-                                           std::to_string(module.version()) +
-                                           ", expected exactly " +
-                                           std::to_string(ornInterfaceVersion));
-  }
+  if (const int status = loadCommandModule(module, options)) return status;
   module.attach(host);
   const ModuleFacts facts = inspectModule(module);
   module.unload();
