@@ -103,6 +103,9 @@ BucketMemoryPool::BucketMemoryPool()
   // while they change hands.
   LockGuard guard(poolLock());
   BucketMemoryPool* previous = modulePool;
+  // Installed before previous is released: if that release destroys previous, its destructor
+  // must not take the module for unbound (ownPool and ownPoolAllocCount stay as they are).
+  modulePool = this;
   if (previous != nullptr && previous != this) {
     if (previous->granularity == granularity && previous->linearLimit == linearLimit &&
         previous->maxPooledSize == maxPooledSize) {
@@ -115,7 +118,6 @@ BucketMemoryPool::BucketMemoryPool()
     }
     static_cast<IOrnUnknown*>(previous)->release();
   }
-  modulePool = this;
 }
 
 BucketMemoryPool::~BucketMemoryPool() {

@@ -258,6 +258,25 @@ TEST(BucketPoolConstruction, StartsEmptyBesideAPoolOfOtherParameters) {
   static_cast<IOrnUnknown*>(previous)->release();  // destroyed: its free block goes back
 }
 
+TEST(BucketPoolConstruction, ReplacingTheBoundOwnPoolKeepsTheBindingState) {
+  int capacity = 0;
+  void* block = poolAlloc(10, &capacity);  // binds the own pool: the binding's one reference
+  ASSERT_TRUE(ownPool);
+  ASSERT_EQ(ownPoolAllocCount, 1);
+  void* const original = block;
+  poolFree(capacity, &block);
+
+  BucketMemoryPool* pool = newInstalledPool();  // the previous pool is released and destroyed
+  EXPECT_EQ(modulePool, pool);
+  EXPECT_TRUE(ownPool);  // still a pool this module built: second looks go on
+  EXPECT_EQ(ownPoolAllocCount, 1);
+  EXPECT_EQ(freeBlocksAt(pool, 2), 1);  // the free block came over with the table
+  block = poolAlloc(10, &capacity);
+  EXPECT_EQ(block, original);
+  EXPECT_EQ(ownPoolAllocCount, 2);
+  poolFree(capacity, &block);
+}
+
 TEST(BucketPoolConstruction, AReleasedInstalledPoolLeavesTheModuleUnbound) {
   BucketMemoryPool* pool = newInstalledPool();
   EXPECT_EQ(modulePool, pool);
