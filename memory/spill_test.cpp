@@ -3,6 +3,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
@@ -237,6 +238,27 @@ TEST_F(SpillTest, ManagerIsAskedForTheNewBlockAfterTheSpill) {
   EXPECT_EQ(manager.releaseCalls, 2);
   EXPECT_EQ(files.opensSucceeded, 1);
   expectOldContentsThenZeroes();
+  platformFree(block);
+}
+
+// A manager that had nothing more to give during the reduced attempts is not asked again for the
+// new block: the call goes straight to the out-of-memory road.
+TEST_F(SpillTest, ManagerDroppedDuringTheReducedAttemptsIsNotAskedAfterTheSpill) {
+  ScriptedMemoryManager& manager = processLifetime<ScriptedMemoryManager>();
+  host->offer<OrnMM::IOrnMManager>(&manager);
+  manager.answersAfterScript = false;
+  manager.onRelease = [](int call) { std::fprintf(stderr, "release request %d\n", call); };
+  heap.kinds = FaultHeap::anyRequest;
+  heap.failAll = false;
+  heap.maxBytes = sizeof(int) * oldCount;  // the old block fits; no larger one ever does
+  EXPECT_EXIT(
+      {
+        HeapFaultScope heapScope(heap);
+        FileFaultScope fileScope(files);
+        ubrRealloc(&block, 4, oldCount, newCount, 2 * newCount);
+      },
+      ORN_EXITED_MINUS_ONE,
+      testing::AllOf(ShowsTimes("release request", 1), ShowsTimes(shownOutOfMemoryMessage(), 1)));
   platformFree(block);
 }
 

@@ -3,6 +3,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -167,6 +168,16 @@ TEST_F(TempPathTest, NameCarriesTheProcessIdAndTheCounterInEightHexDigits) {
   const std::string first = makePath();
   EXPECT_EQ(first.substr(0, 13), std::string("\\orn-") + pid);
   EXPECT_EQ(first.substr(22), "-temp");
+}
+
+TEST_F(TempPathTest, SecondFieldIsTheLowHalfOfTheCounterReadDuringTheCall) {
+  const uint64_t before = platformPerformanceCounter();
+  const std::string name = makePath();  // no services: the bare name
+  const uint64_t after = platformPerformanceCounter();
+  ASSERT_TRUE(isSpillFileName(name)) << name;
+  const uint32_t field = static_cast<uint32_t>(std::stoul(name.substr(14, 8), nullptr, 16));
+  // Modulo 2^32, so that a wrap of the low half between the readings is no failure.
+  EXPECT_LE(field - static_cast<uint32_t>(before), static_cast<uint32_t>(after - before));
 }
 
 TEST_F(TempPathTest, SuccessiveNamesDifferInTheCounterOnly) {
