@@ -19,9 +19,16 @@ void addHostOptions(CLI::App* app, HostCommandOptions* options) {
   app->add_option("--settings", options->settingsFile,
                   "INI-style settings file; [Directories] 'Temp Directory = ...' sets the "
                   "temp directory");
-  app->add_option("--set", options->settings, "Set one setting, e.g. "
-                  "--set \"Directories/Temp Directory=/var/tmp\"")
-      ->type_name("KEY=VALUE");
+  // One pair per --set, so that a MODULE after it stays the module; pairs given before and
+  // after the subcommand name all count.
+  app->add_option_function<std::vector<std::string>>(
+         "--set",
+         [options](const std::vector<std::string>& pairs) {
+           options->settings.insert(options->settings.end(), pairs.begin(), pairs.end());
+         },
+         "Set one setting, e.g. --set \"Directories/Temp Directory=/var/tmp\"")
+      ->type_name("KEY=VALUE")
+      ->allow_extra_args(false);
   app->add_option("--lang", options->lang, "Language of module messages (e.g. de)");
   app->add_option("--catalogue", options->catalogue, "Message catalogue (gettext PO file)");
   app->add_option("--locale-dir", options->localeDir, "Directory with <lang>.po catalogues");

@@ -3,9 +3,12 @@
 //   orn-host [inspect] [MODULE]   name, build stamp, identifier, descriptor, classes
 //   orn-host check [MODULE]       one line per rule, a summary; exit 0 only when all pass
 //   orn-host test [MODULE]        the module's test operation and what it reported
+#include <cstdint>
 #include <cstdio>
 #include <exception>
+#include <limits>
 #include <memory>
+#include <string>
 
 #include <CLI/CLI.hpp>
 
@@ -28,17 +31,17 @@ int main(int argc, char** argv) {
   CLI::App app{"orn-host: loads a component module, inspects it, checks it against the "
                "framework's rules, or runs its tests."};
   app.require_subcommand(0, 1);
+  // One set of options, whether given before or after the subcommand name.
   HostCommandOptions options;
-  HostCommandOptions inspectOptions, checkOptions, testOptions;
   TestCommandOptions testExtras;
   addHostOptions(&app, &options);
   CLI::App* inspect = app.add_subcommand("inspect", "Show the module's name, build stamp, "
                                                     "identifier, descriptor and classes");
-  addHostOptions(inspect, &inspectOptions);
+  addHostOptions(inspect, &options);
   CLI::App* check = app.add_subcommand("check", "Check the module against the framework's rules");
-  addHostOptions(check, &checkOptions);
+  addHostOptions(check, &options);
   CLI::App* test = app.add_subcommand("test", "Run the module's test operation");
-  addHostOptions(test, &testOptions);
+  addHostOptions(test, &options);
   test->add_flag("--no-test-service", testExtras.withoutTestService,
                  "Call runTests without a test service (the module reports that it got none)");
 
@@ -48,10 +51,15 @@ int main(int argc, char** argv) {
     return app.exit(e) == 0 ? 0 : 2;
   }
 
-  const HostCommandOptions& chosen = inspect->parsed() ? inspectOptions
-                                     : check->parsed() ? checkOptions
-                                     : test->parsed()  ? testOptions
-                                                       : options;
+  const HostCommandOptions& chosen = options;
+  // A reserve this process could never hold (on a 32-bit host, from 2 GiB on) would be cut to
+  // what fits in a size, or to nothing, without a word.
+  const uint64_t largestReserve = std::numeric_limits<size_t>::max() / 2;
+  if (chosen.memoryReserve > largestReserve) {
+    return reportCommandError(chosen, "--memory-reserve: " + std::to_string(chosen.memoryReserve) +
+                                          " bytes is more than this process can hold (at most " +
+                                          std::to_string(largestReserve) + ")");
+  }
   try {
     OrnHostApp& host = makeHost(chosen);
     if (!configureHost(host, chosen)) return exitBadInput;

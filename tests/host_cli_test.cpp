@@ -7,6 +7,7 @@
 #include <fstream>
 #include <sstream>
 #include <string>
+#include <vector>
 
 #include <nlohmann/json.hpp>
 
@@ -219,4 +220,56 @@ TEST(HostCli, UnknownLanguageIsAnError) {
   const HostRun run = runHost("test --lang xx " + quoted(module("component_template")));
   EXPECT_EQ(run.status, 2);
   EXPECT_NE(run.err.find("no message catalogue for language 'xx'"), std::string::npos) << run.err;
+}
+
+TEST(HostCli, OptionsCountBeforeAndAfterTheSubcommandName) {
+  const std::string ours = quoted(module("component_template"));
+  // Before the subcommand name they used to be dropped without a word.
+  const HostRun unknownLanguage = runHost("--lang xx check " + ours);
+  EXPECT_EQ(unknownLanguage.status, 2) << unknownLanguage.out;
+  EXPECT_NE(unknownLanguage.err.find("no message catalogue for language 'xx'"), std::string::npos)
+      << unknownLanguage.err;
+
+  const nlohmann::json report = parsed(runHost("--json check " + ours));
+  EXPECT_TRUE(report.value("ok", false)) << report.dump();
+
+  const nlohmann::json german = parsed(runHost("--lang de test --no-test-service --json " + ours));
+  const nlohmann::json reports = german.value("reports", nlohmann::json::array());
+  ASSERT_FALSE(reports.empty()) << german.dump();
+  EXPECT_EQ(reports[0].value("shown", ""), "Testdienst nicht verfügbar");
+}
+
+TEST(HostCli, SetTakesOnePairAndLeavesTheModuleArgumentAlone) {
+  const std::filesystem::path dir = scratchDirectory();
+  const std::string temp = "Directories/Temp Directory=" + dir.string();
+  const HostRun run = runHost("check --set " + quoted(temp) + " " +
+                              quoted(module("component_template")));
+  EXPECT_EQ(run.status, 0) << run.out << run.err;
+  EXPECT_EQ(run.err.find("expected KEY=VALUE"), std::string::npos) << run.err;
+
+  // Pairs before and after the subcommand name are all applied and all checked.
+  const HostRun bad = runHost("--set first check --set " + quoted(temp) + " --set second " +
+                              quoted(module("component_template")));
+  EXPECT_EQ(bad.status, 2);
+  EXPECT_NE(bad.err.find("got 'first'"), std::string::npos) << bad.err;
+  EXPECT_NE(bad.err.find("got 'second'"), std::string::npos) << bad.err;
+  EXPECT_EQ(bad.err.find("component_template"), std::string::npos) << bad.err;
+}
+
+TEST(HostCli, ReserveBeyondTheAddressSpaceIsRefused) {
+  const std::string ours = quoted(module("component_template"));
+  std::vector<std::string> tooLarge = {"9E"};
+#if defined(_WIN32)
+  tooLarge.push_back("5G");  // used to be cut to 1 GiB
+  tooLarge.push_back("4G");  // used to be cut to no reserve at all
+#endif
+  for (const std::string& size : tooLarge) {
+    const HostRun run = runHost("check --memory-reserve " + size + " " + ours);
+    EXPECT_EQ(run.status, 2) << size << "\n" << run.out;
+    EXPECT_EQ(run.out, "");
+    EXPECT_NE(run.err.find("orn-host: --memory-reserve: "), std::string::npos) << run.err;
+    EXPECT_NE(run.err.find("more than this process can hold"), std::string::npos) << run.err;
+  }
+  const HostRun modest = runHost("check --memory-reserve 1M " + ours);
+  EXPECT_EQ(modest.status, 0) << modest.out << modest.err;
 }
