@@ -36,12 +36,14 @@ OrnItemFactory::OrnItemFactory(const OrnID& classId, const char* className)
 }
 
 int OrnDefaultClassFactory::createInstance(const OrnID& classId, IOrnUnknown** out) {
+  if (out == nullptr) return 0;
   uint32_t index = 0;
   OrnClassRegistry::Entry* entry = classRegistry().find(classId, &index);
   if (entry == nullptr) return 0;
   int status = 0;
   *out = entry->value->create(&status);
-  return status;
+  // No object is no success, whatever status the item factory left.
+  return *out != nullptr ? status : 0;
 }
 
 int OrnDefaultClassFactory::classCount() { return classRegistry().count; }

@@ -69,6 +69,26 @@ TEST(ClassFactory, CreateInstanceGivesAFreshObjectAtCountZero) {
   delete other;
 }
 
+// An item factory whose allocation yielded nothing: the status it leaves says 1, but the caller
+// must not be told the creation succeeded.
+struct EmptyHandedItemFactory : public OrnItemFactory {
+  using OrnItemFactory::OrnItemFactory;
+  IOrnUnknown* create(int* status) override {
+    *status = 1;
+    return nullptr;
+  }
+};
+
+TEST(ClassFactory, CreateInstanceWithoutAnObjectIsAFailure) {
+  EmptyHandedItemFactory item(idWith(11, 11), "Nothing");
+  IOrnUnknown* out = reinterpret_cast<IOrnUnknown*>(0x1);
+  EXPECT_EQ(defaultClassFactory()->createInstance(idWith(11, 11), &out), 0);
+  EXPECT_EQ(out, nullptr);
+  OrnTClassItemFactory<Widget> widget(idWith(12, 12), "Widget");
+  EXPECT_EQ(defaultClassFactory()->createInstance(idWith(12, 12), nullptr), 0)
+      << "no place to put the object: nothing is made";
+}
+
 TEST(ClassFactory, WalkVisitsEveryClassOnceAndRestarts) {
   const int k = 40;
   std::vector<std::unique_ptr<OrnTClassItemFactory<Widget>>> items;

@@ -70,7 +70,15 @@ int ornEntryPoint(int* version, IOrnComponent** component) {
   if (component == nullptr || version == nullptr) return 0;
   if (componentFactory == nullptr) return 0;
   try {
-    *component = componentFactory->create();
+    IOrnComponent* created = componentFactory->create();
+    // A factory that could not allocate the component is a failed creation, not a success with
+    // nothing in it.
+    if (created == nullptr) {
+      *version = 0;
+      *component = nullptr;
+      return 0;
+    }
+    *component = created;
     *version = ornInterfaceVersion;
     return 1;
   } catch (...) {
@@ -97,6 +105,7 @@ void OrnBaseComponent::terminate() {
 }
 
 int OrnBaseComponent::createInstance(const OrnID& classId, IOrnUnknown** out) {
+  if (out == nullptr) return 0;
   if (classFactory != nullptr) return classFactory->createInstance(classId, out);
   *out = nullptr;
   return 0;

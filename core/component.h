@@ -25,7 +25,8 @@ class IOrnClcBinary : public virtual IOrnUnknown {
 class IOrnClassFactory {
  public:
   virtual ~IOrnClassFactory() = default;
-  // Creates an instance (count 0) of a registered class; 0 and *out unchanged when unknown.
+  // Creates an instance (count 0) of a registered class; 0 and *out unchanged when unknown or
+  // when out is null; 0 and *out null when the instance could not be made.
   virtual int createInstance(const OrnID& classId, IOrnUnknown** out) = 0;
   virtual int classCount() = 0;
   virtual bool firstClass(OrnID& id) = 0;
@@ -158,7 +159,7 @@ extern const char* const componentBuildStamp;
 void startModule(const OrnComponentDefinition& definition);
 
 // The export's body: version and component out; 1 on success, 0 writing nothing on bad
-// arguments or a missing factory, 0 with both cleared when creation throws.
+// arguments or a missing factory, 0 with both cleared when creation throws or yields null.
 int ornEntryPoint(int* version, IOrnComponent** component);
 
 #if defined(_WIN32)

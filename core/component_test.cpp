@@ -51,6 +51,32 @@ TEST(ComponentWithoutStartUp, EntryPointWithoutFactoryReturnsZero) {
   EXPECT_EQ(component, nullptr);
 }
 
+// A factory that cannot make the component: EntryPoint fails and clears both outputs, whether
+// creation yields null or throws.
+struct NullFactory : public OrnBaseComponentFact {
+  IOrnComponent* create() override { return nullptr; }
+};
+struct ThrowingFactory : public OrnBaseComponentFact {
+  IOrnComponent* create() override { throw 42; }
+};
+
+TEST_F(ComponentTest, EntryPointFailsAndClearsBothWhenCreationFails) {
+  OrnBaseComponentFact* saved = componentFactory;
+  NullFactory nullFactory;
+  ThrowingFactory throwingFactory;
+  for (OrnBaseComponentFact* factory :
+       {static_cast<OrnBaseComponentFact*>(&nullFactory),
+        static_cast<OrnBaseComponentFact*>(&throwingFactory)}) {
+    componentFactory = factory;
+    int version = 7;
+    IOrnComponent* component = reinterpret_cast<IOrnComponent*>(0x1);
+    EXPECT_EQ(ornEntryPoint(&version, &component), 0);
+    EXPECT_EQ(version, 0);
+    EXPECT_EQ(component, nullptr);
+  }
+  componentFactory = saved;
+}
+
 TEST_F(ComponentTest, EachEntryPointCallMakesANewComponentAtCountZero) {
   IOrnComponent* a = newComponent();
   IOrnComponent* b = newComponent();
@@ -211,6 +237,7 @@ TEST_F(ComponentTest, ClassOperationsAnswerAsEmptyWithoutClassFactory) {
   IOrnUnknown* out = reinterpret_cast<IOrnUnknown*>(0x1);
   EXPECT_EQ(component->createInstance(id, &out), 0);
   EXPECT_EQ(out, nullptr);
+  EXPECT_EQ(component->createInstance(id, nullptr), 0);
   EXPECT_EQ(internal->classCount(), 0);
   EXPECT_FALSE(internal->firstClass(id));
   EXPECT_FALSE(internal->nextClass(id));

@@ -35,6 +35,7 @@ bool queryClassView(const char* name, void** out, void* self, IOrnUnknown* selfU
     reportName(className, 1, static_cast<InterfaceNameCollector*>(static_cast<void*>(out)));
     return false;
   }
+  if (out == nullptr) return false;  // nowhere to put a view
   *out = nullptr;
   if (sameName(name, className)) {
     *out = self;
@@ -49,6 +50,7 @@ bool queryInterfaceName(const char* name, void** out, void* view, const char* in
     reportName(interfaceName, 0, static_cast<InterfaceNameCollector*>(static_cast<void*>(out)));
     return false;
   }
+  if (out == nullptr) return false;
   if (*out != nullptr) return true;
   if (sameName(name, interfaceName)) *out = view;
   return *out != nullptr;

@@ -44,7 +44,7 @@ bool queryClassView(const char* name, void** out, void* self, IOrnUnknown* selfU
 
 // Class step: name null: notListed answers true and reports nothing, else reports className as a
 // class and answers false. Otherwise *out = self for className, the IOrnUnknown view for
-// "IOrnUnknown", else null; answers whether *out is set.
+// "IOrnUnknown", else null; answers whether *out is set (false, writing nothing, for a null out).
 template <class T>
 bool queryClass(const char* name, void** out, T* self, const char* className, bool notListed) {
   return queryClassView(name, out, static_cast<void*>(self),

@@ -106,6 +106,9 @@ TEST(ObjectQuery, NamesAreExactAndCaseSensitive) {
     EXPECT_EQ(out, nullptr) << miss;
   }
   EXPECT_EQ(probe.refCount(), 0) << "queries take no reference";
+  for (const char* name : {"Probe", "IOrnClcBinary", "IOrnUnknown", "Other"}) {
+    EXPECT_FALSE(probe.queryInterface(name, nullptr, 0)) << "no out pointer: " << name;
+  }
 }
 
 TEST(ObjectQuery, QueryClassWithNullSelfFindsNothing) {
