@@ -1,5 +1,6 @@
 #include "core/interface_names.h"
 
+#include <climits>
 #include <new>
 
 #include "memory/out_of_memory.h"
@@ -28,11 +29,16 @@ void appendRecord(const char* name, int isClass, InterfaceNameCollector* collect
     return;
   }
   OrnArray<InterfaceNameRecord>& records = *collector->records;
+  OrnArray<OrnString>& classNames = *collector->classNames;
+  // An array already at the last index a 32-bit top can name cannot take another element.
+  if (records.top == INT32_MAX || (isClass != 0 && classNames.top == INT32_MAX)) {
+    ubrReportOrExit(ubrOutOfMemory);
+    return;
+  }
   ++records.top;
   InterfaceNameRecord& record = records.at(records.top);
   record.name.borrow(name);
   record.isClass = isClass;
-  OrnArray<OrnString>& classNames = *collector->classNames;
   if (classNames.top != 0) {
     record.parent.assign(classNames.topElement());
   } else {

@@ -2,6 +2,7 @@
 #ifndef ORN_CORE_INTERFACE_NAMES_H_
 #define ORN_CORE_INTERFACE_NAMES_H_
 
+#include <cstddef>
 #include <cstdint>
 
 #include "text/orn_array.h"
@@ -40,6 +41,18 @@ struct InterfaceNameCollector {
   OrnHashTable<OrnString, int32_t> stopNames;  // value word unused by the module
   bool stopped = false;
 };
+
+static_assert(offsetof(InterfaceNameRecord, isClass) == 2 * sizeof(void*),
+              "InterfaceNameRecord layout: {name, isClass, parent}");
+static_assert(offsetof(InterfaceNameRecord, parent) == 3 * sizeof(void*),
+              "InterfaceNameRecord layout: {name, isClass, parent}");
+static_assert(offsetof(InterfaceNameCollector, records) == sizeof(void*),
+              "InterfaceNameCollector layout: {classNames, records, stopNames, stopped}");
+static_assert(offsetof(InterfaceNameCollector, stopNames) == 2 * sizeof(void*),
+              "InterfaceNameCollector layout");
+static_assert(offsetof(InterfaceNameCollector, stopped) ==
+                  2 * sizeof(void*) + sizeof(OrnHashTable<OrnString, int32_t>),
+              "InterfaceNameCollector layout");
 
 // Appends (name, isClass, parent) to the collector's records, and pushes class names onto
 // classNames. A name found in stopNames sets `stopped`; once stopped, every report only empties

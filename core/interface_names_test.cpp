@@ -69,4 +69,24 @@ TEST(ReportNameDeathTest, ArrayThatCannotGrowEndsWithTheOutOfMemoryMessage) {
       ORN_EXITED_MINUS_ONE, "error service: While running this function, you have run out");
 }
 
+// A top already at the largest index cannot be stepped past: the same end, not a wrapped index.
+TEST(ReportNameDeathTest, TopAtTheLargestIndexEndsWithTheOutOfMemoryMessage) {
+  for (bool classFull : {false, true}) {
+    EXPECT_EXIT(
+        {
+          TestHost& host = attachTestHost();
+          auto* errors = new RecordingErrorService();  // lives until the process ends
+          errors->echoToStderr = true;
+          host.offer(errors);
+          OrnArray<OrnString> classNames;
+          OrnArray<InterfaceNameRecord> records;
+          (classFull ? classNames.top : records.top) = INT32_MAX;
+          InterfaceNameCollector collector(&classNames, &records);
+          reportName("Outer", 1, &collector);
+          std::exit(0);
+        },
+        ORN_EXITED_MINUS_ONE, "error service: While running this function, you have run out");
+  }
+}
+
 }  // namespace
