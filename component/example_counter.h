@@ -12,7 +12,7 @@
 class IExampleCounter : public virtual IOrnUnknown {
  public:
   static constexpr const char* lookupName = "IExampleCounter";
-  // Adds step and returns the new value.
+  // Adds step and returns the new value; past INT32_MAX or INT32_MIN the value wraps around.
   virtual int32_t increment(int32_t step) = 0;
   virtual int32_t value() = 0;
 };

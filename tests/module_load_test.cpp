@@ -1,6 +1,7 @@
 // The built module, loaded as a host loads it.
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <cstring>
 #include <set>
 #include <string>
@@ -94,6 +95,9 @@ TEST_F(ModuleLoad, ExampleClassIsListedCreatedAndEnumerated) {
   ASSERT_NE(counter, nullptr);
   EXPECT_EQ(counter->increment(2), 2);
   EXPECT_EQ(counter->increment(3), 5);
+  EXPECT_EQ(counter->increment(INT32_MAX - 5), INT32_MAX);
+  EXPECT_EQ(counter->increment(1), INT32_MIN) << "wraps around";
+  EXPECT_EQ(counter->increment(-1), INT32_MAX) << "and back";
 
   OrnArray<OrnString> classNames;
   OrnArray<InterfaceNameRecord> records;
