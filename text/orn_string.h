@@ -36,13 +36,11 @@ class OrnString {
     r.text = const_cast<char*>(s);
     return r;
   }
-  // Releases what the record owns, then borrows s.
-  void borrow(const char* s) {
-    clear();
-    text = const_cast<char*>(s);
-  }
+  // Releases what the record owns, then borrows s. Text inside the record's own block is copied
+  // instead, since that block is released.
+  void borrow(const char* s);
   // Copy assignment: owned text is copied into a new pooled block sized strlen + 1, borrowed text
-  // is shared. Self-assignment does nothing.
+  // is shared (copied when it lies in this record's own block). Self-assignment does nothing.
   void assign(const OrnString& other);
   // Releases owned text; text null, capacity 0 afterwards in every case.
   void clear();

@@ -1,8 +1,12 @@
 // OrnString: capacities follow the pool's rounding of length + 1, ownership follows capacity.
 #include "text/orn_string.h"
 
+#include "testhost/memory_services.h"
+#include "testhost/test_host.h"
+
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <cstring>
 #include <string>
 
@@ -117,3 +121,42 @@ TEST(OrnString, OwnershipCheck) {
 }
 
 }  // namespace
+
+// A record told to keep text that lies in its own block keeps a copy: the block itself is released.
+TEST(OrnString, TextFromTheOwnBlockSurvivesAssignAndBorrow) {
+  OrnString owner("own text");
+  OrnString view = OrnString::borrowing(owner.text + 3);  // " text", inside owner's block
+  owner.assign(view);
+  ASSERT_NE(owner.text, nullptr);
+  EXPECT_STREQ(owner.text, " text");
+  EXPECT_GT(owner.capacity, 0);
+
+  OrnString again("borrow me");
+  again.borrow(again.text + 7);  // "me"
+  ASSERT_NE(again.text, nullptr);
+  EXPECT_STREQ(again.text, "me");
+  EXPECT_EQ(again.capacity, 4);
+
+  char outside[] = "outside";
+  again.borrow(outside);  // text elsewhere is still only pointed at
+  EXPECT_EQ(again.text, outside);
+  EXPECT_EQ(again.capacity, 0);
+}
+
+#if !defined(_WIN32) && UINTPTR_MAX > 0xFFFFFFFFu
+// A text too long for a block's 32-bit capacity ends on the out-of-memory road instead of a
+// wrapped request and a copy past the block.
+TEST(OrnStringDeathTest, TextLongerThanAPooledBlockCanHoldEndsTheProcess) {
+  const size_t length = static_cast<size_t>(INT32_MAX) + 16;
+  std::string huge(length, 'x');
+  EXPECT_EXIT(
+      {
+        // An assertion handler that records and lets the caller go on, as a host's does.
+        auto* handler = new RecordingAssertHandler();
+        static_cast<IOrnUnknown*>(handler)->addRef();
+        attachTestHost().offer<IOrnAssertHandlerCB>(handler);
+        OrnString copy(huge.c_str());
+      },
+      testing::ExitedWithCode(255), "");
+}
+#endif
