@@ -12,8 +12,8 @@
 // One reported name. Layout shared with the host: {name, isClass, parent}.
 struct InterfaceNameRecord {
   OrnString name;
-  int32_t isClass;  // 1 class name, 0 interface name
-  OrnString parent;  // class name on top of classNames when reported; empty if none
+  int32_t isClass = 0;  // 1 class name, 0 interface name
+  OrnString parent;     // class name on top of classNames when reported; empty if none
 
   InterfaceNameRecord() = default;
   InterfaceNameRecord(const InterfaceNameRecord& other) = default;

@@ -51,6 +51,7 @@ class OrnArray {
   // top += 1, then the new top slot is assigned from value. value may be an element of this
   // very array: it is copied before the storage moves.
   void push(const T& value) {
+    if (top == INT32_MAX) failTooLarge(OrnArrayIsPlain<T>());  // no index left above top
     if (top + 1 >= capacity && holds(&value)) {
       const T copy(value);
       ++top;

@@ -3,7 +3,12 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
+#include <new>
+
 #include "core/interface_names.h"
+#include "testhost/memory_services.h"
+#include "testhost/test_host.h"
 #include "text/orn_string.h"
 
 namespace {
@@ -106,6 +111,31 @@ TEST(OrnArray, PlainArrayStartsAtItsExactCapacityZeroFilled) {
   fresh.at(5) = &fresh;
   EXPECT_EQ(fresh.capacity, 8);
   for (int k = 0; k < 8; ++k) EXPECT_EQ(fresh.data[k], k == 5 ? &fresh : nullptr);
+}
+
+// A top already at the largest index (a broken record from a host) has no slot above it: a plain
+// array ends on the out-of-memory road, an object array throws, and neither wraps to slot 0.
+TEST(OrnArrayDeathTest, PushAboveTheLargestIndexFailsAsTooLarge) {
+  EXPECT_EXIT(
+      {
+        // An assertion handler that lets the caller go on, as a host's does.
+        auto* handler = new RecordingAssertHandler();
+        static_cast<IOrnUnknown*>(handler)->addRef();
+        attachTestHost().offer<IOrnAssertHandlerCB>(handler);
+        OrnArray<void*> slots;
+        slots.top = INT32_MAX;
+        slots.push(nullptr);
+      },
+#ifdef _WIN32
+      testing::ExitedWithCode(-1),
+#else
+      testing::ExitedWithCode(255),
+#endif
+      "");
+  OrnArray<OrnString> names;
+  names.top = INT32_MAX;
+  EXPECT_THROW(names.push(OrnString::borrowing("x")), std::bad_array_new_length);
+  names.top = 0;
 }
 
 }  // namespace

@@ -1,14 +1,14 @@
 // OrnString: capacities follow the pool's rounding of length + 1, ownership follows capacity.
 #include "text/orn_string.h"
 
-#include "testhost/memory_services.h"
-#include "testhost/test_host.h"
-
 #include <gtest/gtest.h>
 
 #include <cstdint>
 #include <cstring>
 #include <string>
+
+#include "testhost/memory_services.h"
+#include "testhost/test_host.h"
 
 namespace {
 
