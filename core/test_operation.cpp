@@ -5,7 +5,7 @@
 
 #include "core/service_ptr.h"
 #include "memory/out_of_memory.h"
-#include "memory/ubr_alloc.h"
+#include "memory/ubrrealloc.h"
 #include "text/orn_wstring.h"
 
 OrnString emptyExtra;

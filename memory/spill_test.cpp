@@ -12,7 +12,7 @@
 #include <string>
 
 #include "memory/memory_test_support.h"
-#include "memory/ubr_alloc.h"
+#include "memory/ubrrealloc.h"
 #include "platform/heap.h"
 
 namespace fs = std::filesystem;

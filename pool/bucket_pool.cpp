@@ -5,7 +5,7 @@
 #include <cstring>
 
 #include "memory/out_of_memory.h"
-#include "memory/ubr_alloc.h"
+#include "memory/ubrrealloc.h"
 #include "platform/heap.h"
 #include "pool/pool_binding.h"
 #include "pool/pool_check.h"

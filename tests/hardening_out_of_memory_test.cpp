@@ -5,7 +5,7 @@
 #include <string>
 
 #include "memory/memory_test_support.h"
-#include "memory/ubr_alloc.h"
+#include "memory/ubrrealloc.h"
 #include "platform/heap.h"
 #include "testhost/translator_services.h"
 

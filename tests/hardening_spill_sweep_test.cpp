@@ -19,7 +19,7 @@
 
 #include "memory/memory_test_support.h"
 #include "memory/spill.h"
-#include "memory/ubr_alloc.h"
+#include "memory/ubrrealloc.h"
 #include "platform/file.h"
 #include "platform/heap.h"
 

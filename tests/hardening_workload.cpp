@@ -8,7 +8,7 @@
 #include "component/example_counter.h"
 #include "core/interface_names.h"
 #include "host/module_lifetime.h"
-#include "memory/ubr_alloc.h"
+#include "memory/ubrrealloc.h"
 #include "platform/heap.h"
 #include "pool/pool_binding.h"
 #include "text/orn_array.h"

@@ -10,7 +10,7 @@
 #include <type_traits>
 
 #include "memory/out_of_memory.h"
-#include "memory/ubr_alloc.h"
+#include "memory/ubrrealloc.h"
 #include "platform/heap.h"
 #include "text/text_check.h"
 

@@ -18,7 +18,7 @@
 #include "core/test_operation.h"
 
 // Guarded memory.
-#include "memory/ubr_alloc.h"
+#include "memory/ubrrealloc.h"
 #include "memory/out_of_memory.h"
 
 // The bucket pool and the module's binding to it.

@@ -4,7 +4,7 @@
 #include <vector>
 
 #include "memory/memory_test_support.h"
-#include "memory/ubr_alloc.h"
+#include "memory/ubrrealloc.h"
 #include "platform/heap.h"
 
 namespace {

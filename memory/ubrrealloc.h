@@ -1,6 +1,6 @@
 // Guarded allocation: element-count allocation and growth that never hand a failure back.
-#ifndef ORN_MEMORY_UBR_ALLOC_H_
-#define ORN_MEMORY_UBR_ALLOC_H_
+#ifndef ORN_MEMORY_UBRREALLOC_H_
+#define ORN_MEMORY_UBRREALLOC_H_
 
 #include <cstdint>
 
@@ -34,4 +34,4 @@ int ubrRealloc(void** block, int elemSize, int curSize, int minNewSize, int maxN
 // exit list.
 OrnMM::IOrnMManager* ubrMemoryManager();
 
-#endif  // ORN_MEMORY_UBR_ALLOC_H_
+#endif  // ORN_MEMORY_UBRREALLOC_H_

@@ -1,4 +1,4 @@
-#include "memory/ubr_alloc.h"
+#include "memory/ubrrealloc.h"
 
 #include <cstdlib>
 #include <cstring>

@@ -1,4 +1,4 @@
-#include "memory/ubr_alloc.h"
+#include "memory/ubrrealloc.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -252,7 +252,7 @@ TEST_F(GuardedAllocationTest, MaximumBelowMinimumIsReportedAndTheCallGoesOn) {
   EXPECT_EQ(ubrRealloc(&block, 4, 10, 8, 5), 5);  // reported, then shrinks to the maximum
   ASSERT_EQ(asserts.assertions.size(), 1u);
   EXPECT_EQ(asserts.assertions[0].expression, "maxNewSize >= minNewSize");
-  EXPECT_EQ(asserts.assertions[0].file, "ubr_alloc.cpp");
+  EXPECT_EQ(asserts.assertions[0].file, "ubrrealloc.cpp");
   EXPECT_GT(asserts.assertions[0].line, 0);
   platformFree(block);
 }
