@@ -1,19 +1,32 @@
 #include "host/assert_handler.h"
 
-void HostAssertHandler::setEcho(std::FILE* stream) {
-  std::lock_guard<std::mutex> guard(mutex_);
-  echo_ = stream;
-}
+#include "host/host_boundary.h"
 
-void HostAssertHandler::reportAssertion(const char* expression, const char* file, int line) {
-  AssertionReport report{expression ? expression : "?", file ? file : "?", line};
-  std::lock_guard<std::mutex> guard(mutex_);
-  if (echo_ != nullptr) {
-    std::fprintf(echo_, "module assertion failed: %s (%s:%d)\n", report.expression.c_str(),
-                 report.file.c_str(), line);
-    std::fflush(echo_);
-  }
-  assertions_.push_back(std::move(report));
+void HostAssertHandler::setEcho(std::FILE* stream) { echo_.store(stream); }
+
+void HostAssertHandler::reportAssertion(const char* expression, const char* file,
+                                        int line) noexcept {
+  if (expression == nullptr) expression = "?";
+  if (file == nullptr) file = "?";
+  bool shown = false;  // set once printed, so the fallback never prints it twice
+  hostBoundaryWith(
+      [&] {
+        AssertionReport report{expression, file, line};
+        std::lock_guard<std::mutex> guard(mutex_);
+        if (std::FILE* echo = echo_.load()) {
+          std::fprintf(echo, "module assertion failed: %s (%s:%d)\n", expression, file, line);
+          std::fflush(echo);
+          shown = true;
+        }
+        assertions_.push_back(std::move(report));
+      },
+      [&]() noexcept {
+        if (shown) return;
+        std::FILE* stream = echo_.load();
+        if (stream == nullptr) stream = stderr;  // not kept for later: printed now or never
+        std::fprintf(stream, "module assertion failed: %s (%s:%d)\n", expression, file, line);
+        std::fflush(stream);
+      });
 }
 
 std::vector<AssertionReport> HostAssertHandler::assertions() const {
@@ -26,8 +39,10 @@ size_t HostAssertHandler::assertionCount() const {
   return assertions_.size();
 }
 
-bool HostAssertHandler::queryInterface(const char* name, void** out, int /*options*/) {
-  return queryClass(name, out, this, classNameText, false) ||
-         queryInterfaceName(name, out, static_cast<IOrnAssertHandlerCB*>(this),
-                            IOrnAssertHandlerCB::lookupName);
+bool HostAssertHandler::queryInterface(const char* name, void** out, int /*options*/) noexcept {
+  return hostBoundary(false, [&] {
+    return queryClass(name, out, this, classNameText, false) ||
+           queryInterfaceName(name, out, static_cast<IOrnAssertHandlerCB*>(this),
+                              IOrnAssertHandlerCB::lookupName);
+  });
 }

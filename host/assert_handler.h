@@ -3,6 +3,7 @@
 #ifndef ORN_HOST_ASSERT_HANDLER_H_
 #define ORN_HOST_ASSERT_HANDLER_H_
 
+#include <atomic>
 #include <cstdio>
 #include <mutex>
 #include <string>
@@ -17,7 +18,8 @@ struct AssertionReport {
   int line;
 };
 
-// Reports may come from any thread: the list is guarded by a mutex.
+// Reports may come from any thread: the list is guarded by a mutex. An assertion that cannot be
+// kept (memory has run out) is still printed, on the echo stream or, when quiet, on stderr.
 class HostAssertHandler : public HostOwned<IOrnAssertHandlerCB> {
  public:
   static constexpr const char* classNameText = "HostAssertHandler";
@@ -26,18 +28,18 @@ class HostAssertHandler : public HostOwned<IOrnAssertHandlerCB> {
   void setEcho(std::FILE* stream);
 
   // Null texts are shown as "?".
-  void reportAssertion(const char* expression, const char* file, int line) override;
+  void reportAssertion(const char* expression, const char* file, int line) noexcept override;
 
   std::vector<AssertionReport> assertions() const;
   size_t assertionCount() const;
 
-  bool queryInterface(const char* name, void** out, int options) override;
-  const char* className() override { return classNameText; }
+  bool queryInterface(const char* name, void** out, int options) noexcept override;
+  const char* className() noexcept override { return classNameText; }
 
  private:
   mutable std::mutex mutex_;
   std::vector<AssertionReport> assertions_;  // guarded by mutex_
-  std::FILE* echo_ = stderr;
+  std::atomic<std::FILE*> echo_{stderr};
 };
 
 #endif  // ORN_HOST_ASSERT_HANDLER_H_

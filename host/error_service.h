@@ -3,6 +3,7 @@
 #ifndef ORN_HOST_ERROR_SERVICE_H_
 #define ORN_HOST_ERROR_SERVICE_H_
 
+#include <atomic>
 #include <cstdio>
 #include <functional>
 #include <mutex>
@@ -20,7 +21,9 @@ struct ErrorReport {
   std::string extra;
 };
 
-// Reports may come from any thread: the list is guarded by a mutex.
+// Reports may come from any thread: the list is guarded by a mutex. A report that cannot be kept
+// (memory has run out) is still shown at once, on the echo stream or, for a quiet service, on
+// stderr, and reportError answers 0; a kept report answers 1. Nothing leaves reportError.
 class HostErrorService : public HostOwned<IOrnErrorService> {
  public:
   static constexpr const char* classNameText = "HostErrorService";
@@ -31,20 +34,23 @@ class HostErrorService : public HostOwned<IOrnErrorService> {
   void setEcho(std::FILE* stream);
 
   int reportError(const OrnWString& message, const int& severity,
-                  const OrnString& extra) override;
+                  const OrnString& extra) noexcept override;
 
   std::vector<ErrorReport> reports() const;
   size_t reportCount() const;
   void clearReports();
 
-  bool queryInterface(const char* name, void** out, int options) override;
-  const char* className() override { return classNameText; }
+  bool queryInterface(const char* name, void** out, int options) noexcept override;
+  const char* className() noexcept override { return classNameText; }
 
  private:
+  // The report as it arrived, written without allocating: the road of a report not kept.
+  void showUnkept(const OrnWString& message, int severity, const OrnString& extra) noexcept;
+
   mutable std::mutex mutex_;
   std::vector<ErrorReport> reports_;  // guarded by mutex_
-  std::function<std::string(const std::string&)> translate_;
-  std::FILE* echo_ = stderr;
+  std::function<std::string(const std::string&)> translate_;  // guarded by mutex_
+  std::atomic<std::FILE*> echo_{stderr};
 };
 
 // "error", "warning" or "note" for the severities 1, 2 and 3; "severity N" otherwise.

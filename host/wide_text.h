@@ -3,6 +3,7 @@
 #ifndef ORN_HOST_WIDE_TEXT_H_
 #define ORN_HOST_WIDE_TEXT_H_
 
+#include <cstdio>
 #include <string>
 
 #include "text/orn_wstring.h"
@@ -17,5 +18,9 @@ bool fromUtf8(const std::string& utf8, std::u16string* out);
 // An owned OrnWString holding utf8 decoded; invalid UTF-8 bytes are taken one by one as
 // Latin-1 units, so nothing is lost.
 OrnWString makeWide(const std::string& utf8);
+
+// Writes text as UTF-8 to stream without allocating (through a buffer on the stack), as toUtf8
+// converts it. For the roads where memory has run out; null text writes nothing.
+void writeUtf8(std::FILE* stream, const char16_t* text) noexcept;
 
 #endif  // ORN_HOST_WIDE_TEXT_H_
