@@ -16,9 +16,13 @@ class HostOwned : public I {
  public:
   HostOwned() { this->refCountField = 1; }
 
-  void addRef() override { __atomic_add_fetch(&this->refCountField, 1, __ATOMIC_ACQ_REL); }
-  void release() override { __atomic_sub_fetch(&this->refCountField, 1, __ATOMIC_ACQ_REL); }
-  int refCount() override { return __atomic_load_n(&this->refCountField, __ATOMIC_ACQUIRE); }
+  void addRef() noexcept override { __atomic_add_fetch(&this->refCountField, 1, __ATOMIC_ACQ_REL); }
+  void release() noexcept override {
+    __atomic_sub_fetch(&this->refCountField, 1, __ATOMIC_ACQ_REL);
+  }
+  int refCount() noexcept override {
+    return __atomic_load_n(&this->refCountField, __ATOMIC_ACQUIRE);
+  }
 
   // References held by others than the host itself.
   int32_t outsideReferences() { return refCount() - 1; }

@@ -1,5 +1,7 @@
 #include "host/orn_host.h"
 
+#include "host/host_boundary.h"
+
 OrnHostApp::OrnHostApp(const OrnHostOptions& options)
     : pool_(hostSharedPool()),
       memoryManager_(options.memoryReserveBytes, options.memoryReserveSteps),
@@ -56,26 +58,37 @@ std::vector<OrnHostApp::ServiceChange> OrnHostApp::serviceChanges() const {
   return changes;
 }
 
-int OrnHostApp::getService(const OrnString& name, void** out) {
+int OrnHostApp::getService(const OrnString& name, void** out) noexcept {
   if (out == nullptr) return 0;
-  const std::string asked = name.c_str();
-  std::lock_guard<std::mutex> guard(mutex_);
-  ++requestCounts_[asked];
-  auto it = offers_.find(asked);
-  if (it == offers_.end()) return 0;
-  *out = it->second.view;
-  return 1;
+  const char* asked = name.c_str();
+  return hostBoundary(0, [&] {
+    std::lock_guard<std::mutex> guard(mutex_);
+    auto counted = requestCounts_.find(asked);
+    if (counted != requestCounts_.end()) {
+      ++counted->second;
+    } else {
+      // A first request for this name needs a node: without memory it goes uncounted, and the
+      // service is still handed out.
+      hostBoundaryWith([&] { requestCounts_.emplace(asked, 1); }, []() noexcept {});
+    }
+    auto it = offers_.find(asked);
+    if (it == offers_.end()) return 0;
+    *out = it->second.view;
+    return 1;
+  });
 }
 
-void OrnHostApp::addRefHook(int* count) {
+void OrnHostApp::addRefHook(int* count) noexcept {
   if (count != nullptr) tracker_.addRef(count);
 }
 
-bool OrnHostApp::releaseHook(int* count) {
+bool OrnHostApp::releaseHook(int* count) noexcept {
   return count != nullptr && tracker_.release(count);
 }
 
-bool OrnHostApp::queryInterface(const char* name, void** out, int /*options*/) {
-  return queryClass(name, out, this, classNameText, false) ||
-         queryInterfaceName(name, out, static_cast<IOrnHost*>(this), IOrnHost::lookupName);
+bool OrnHostApp::queryInterface(const char* name, void** out, int /*options*/) noexcept {
+  return hostBoundary(false, [&] {
+    return queryClass(name, out, this, classNameText, false) ||
+           queryInterfaceName(name, out, static_cast<IOrnHost*>(this), IOrnHost::lookupName);
+  });
 }

@@ -4,6 +4,7 @@
 #define ORN_HOST_ORN_HOST_H_
 
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <memory>
 #include <mutex>
@@ -69,13 +70,15 @@ class OrnHostApp : public HostOwned<IOrnHost> {
   };
   std::vector<ServiceChange> serviceChanges() const;
 
-  // IOrnHost.
-  int getService(const OrnString& name, void** out) override;
-  int hostCode() override { return hostCode_; }
-  void addRefHook(int* count) override;
-  bool releaseHook(int* count) override;
-  bool queryInterface(const char* name, void** out, int options) override;
-  const char* className() override { return classNameText; }
+  // IOrnHost. Nothing leaves these operations (see host_boundary.h). getService finds an offered
+  // service without allocating, so a module whose memory has run out still reaches its error
+  // service; only the request count of a name never asked before may then be lost.
+  int getService(const OrnString& name, void** out) noexcept override;
+  int hostCode() noexcept override { return hostCode_; }
+  void addRefHook(int* count) noexcept override;
+  bool releaseHook(int* count) noexcept override;
+  bool queryInterface(const char* name, void** out, int options) noexcept override;
+  const char* className() noexcept override { return classNameText; }
 
   HostSettings& settings() { return settings_; }
   HostErrorService& errors() { return errors_; }
@@ -111,8 +114,9 @@ class OrnHostApp : public HostOwned<IOrnHost> {
   int hostCode_;
 
   mutable std::mutex mutex_;
-  std::map<std::string, Offer> offers_;        // guarded by mutex_
-  std::map<std::string, int> requestCounts_;   // guarded by mutex_
+  // Ordered by std::less<> so that a module's name is looked up as it stands, without a copy.
+  std::map<std::string, Offer, std::less<>> offers_;       // guarded by mutex_
+  std::map<std::string, int, std::less<>> requestCounts_;  // guarded by mutex_
 };
 
 #endif  // ORN_HOST_ORN_HOST_H_

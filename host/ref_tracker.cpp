@@ -1,6 +1,7 @@
 #include "host/ref_tracker.h"
 
 #include "core/object.h"
+#include "host/host_boundary.h"
 
 IOrnUnknown* RefTracker::objectOf(int32_t* count) {
   return reinterpret_cast<IOrnUnknown*>(reinterpret_cast<char*>(count) - sizeof(void*));
@@ -18,26 +19,38 @@ RefTracker::Record& RefTracker::recordFor(int32_t* count) {
   return record;
 }
 
-void RefTracker::addRef(int32_t* count) {
+void RefTracker::addRef(int32_t* count) noexcept {
   const int32_t now = __atomic_add_fetch(count, 1, __ATOMIC_ACQ_REL);
-  std::lock_guard<std::mutex> guard(mutex_);
-  ++addRefCalls_;
-  Record& record = recordFor(count);
-  ++record.balance;
-  record.count = now;
+  hostBoundaryWith(
+      [&] {
+        std::lock_guard<std::mutex> guard(mutex_);
+        ++addRefCalls_;
+        Record& record = recordFor(count);
+        ++record.balance;
+        record.count = now;
+      },
+      [&]() noexcept { ++lostRecords_; });
 }
 
-bool RefTracker::release(int32_t* count) {
+bool RefTracker::release(int32_t* count) noexcept {
   // Read the class name before the decrement: once it reaches 0 another thread may already be
-  // destroying the object.
-  std::lock_guard<std::mutex> guard(mutex_);
-  ++releaseCalls_;
-  Record& record = recordFor(count);
-  const int32_t now = __atomic_sub_fetch(count, 1, __ATOMIC_ACQ_REL);
-  --record.balance;
-  record.count = now;
-  record.destroyed = now == 0;
-  return now == 0;
+  // destroying the object. Only the lock and recordFor can throw, and both come before the
+  // decrement, so the fallback decrements exactly once.
+  return hostBoundaryWith(
+      [&] {
+        std::lock_guard<std::mutex> guard(mutex_);
+        ++releaseCalls_;
+        Record& record = recordFor(count);
+        const int32_t now = __atomic_sub_fetch(count, 1, __ATOMIC_ACQ_REL);
+        --record.balance;
+        record.count = now;
+        record.destroyed = now == 0;
+        return now == 0;
+      },
+      [&]() noexcept {
+        ++lostRecords_;
+        return __atomic_sub_fetch(count, 1, __ATOMIC_ACQ_REL) == 0;
+      });
 }
 
 std::vector<HeldObject> RefTracker::heldObjects() const {
@@ -60,6 +73,7 @@ bool RefTracker::destroyedByRelease(const void* unknown) const {
 void RefTracker::clear() {
   std::lock_guard<std::mutex> guard(mutex_);
   records_.clear();
+  lostRecords_.store(0);
 }
 
 int64_t RefTracker::addRefCalls() const {
