@@ -14,11 +14,12 @@ class HostDirService : public HostOwned<IOrnDirService> {
 
   explicit HostDirService(HostSettings& settings) : settings_(settings) {}
 
-  // "temp" (any letter case): the temp directory; any other name: an empty string.
-  const OrnWString& directory(const char* name) override;
+  // "temp" (any letter case): the temp directory; any other name: an empty string. Never
+  // allocates, never throws.
+  const OrnWString& directory(const char* name) noexcept override;
 
-  bool queryInterface(const char* name, void** out, int options) override;
-  const char* className() override { return classNameText; }
+  bool queryInterface(const char* name, void** out, int options) noexcept override;
+  const char* className() noexcept override { return classNameText; }
 
  private:
   HostSettings& settings_;

@@ -26,10 +26,12 @@ class HostTranslator : public HostOwned<OrnTrivialTranslator> {
   // The translation of a UTF-8 text, or the text itself.
   std::string translateUtf8(const std::string& text) const;
 
-  bool lookup(const char* text, OrnWString& out) override;
+  // A translation that cannot be built (memory has run out) passes the text through as any text
+  // without a translation does. Never throws.
+  bool lookup(const char* text, OrnWString& out) noexcept override;
 
-  bool queryInterface(const char* name, void** out, int options) override;
-  const char* className() override { return classNameText; }
+  bool queryInterface(const char* name, void** out, int options) noexcept override;
+  const char* className() noexcept override { return classNameText; }
 
  private:
   std::shared_ptr<const PoCatalogue> catalogue_;
@@ -43,10 +45,10 @@ class HostTranslatorService : public HostOwned<IOrnTranslatorService> {
   explicit HostTranslatorService(HostTranslator& translator) : translator_(translator) {}
 
   // The host's translator whatever the identifier; no reference is taken for the caller.
-  IOrnTranslator* translatorFor(const OrnID& id) override;
+  IOrnTranslator* translatorFor(const OrnID& id) noexcept override;
 
-  bool queryInterface(const char* name, void** out, int options) override;
-  const char* className() override { return classNameText; }
+  bool queryInterface(const char* name, void** out, int options) noexcept override;
+  const char* className() noexcept override { return classNameText; }
 
  private:
   HostTranslator& translator_;

@@ -244,3 +244,9 @@ const std::string* PoCatalogue::find(const std::string& msgid) const {
   auto it = entries_.find(msgid);
   return it == entries_.end() ? nullptr : &it->second;
 }
+
+const std::string* PoCatalogue::find(const char* msgid) const {
+  if (msgid == nullptr) return nullptr;
+  auto it = entries_.find(msgid);
+  return it == entries_.end() ? nullptr : &it->second;
+}

@@ -3,6 +3,7 @@
 #ifndef ORN_HOST_PO_CATALOGUE_H_
 #define ORN_HOST_PO_CATALOGUE_H_
 
+#include <functional>
 #include <map>
 #include <set>
 #include <string>
@@ -36,12 +37,14 @@ class PoCatalogue {
 
   // The translation of msgid, or null.
   const std::string* find(const std::string& msgid) const;
+  // The same for a zero-terminated msgid, looked up without a copy (no allocation).
+  const std::string* find(const char* msgid) const;
   size_t size() const { return entries_.size(); }
   // The catalogue's language, from the header's "Language:" field; may be empty.
   const std::string& language() const { return language_; }
 
  private:
-  std::map<std::string, std::string> entries_;
+  std::map<std::string, std::string, std::less<>> entries_;
   std::string language_;
 };
 

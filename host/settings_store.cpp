@@ -4,6 +4,7 @@
 #include <set>
 #include <sstream>
 
+#include "host/host_boundary.h"
 #include "host/text_file.h"
 #include "host/wide_text.h"
 
@@ -150,14 +151,18 @@ std::map<std::string, std::string> HostSettings::values() const {
   return out;
 }
 
-const OrnWString& HostSettings::stringValue(const char* key, int /*flags*/) {
+const OrnWString& HostSettings::stringValue(const char* key, int /*flags*/) noexcept {
   if (key == nullptr) return empty_;
-  std::lock_guard<std::mutex> guard(mutex_);
-  auto it = entries_.find(key);
-  return it == entries_.end() ? empty_ : it->second.wide;
+  return *hostBoundary(&empty_, [&] {
+    std::lock_guard<std::mutex> guard(mutex_);
+    auto it = entries_.find(key);
+    return it == entries_.end() ? &empty_ : &it->second.wide;
+  });
 }
 
-bool HostSettings::queryInterface(const char* name, void** out, int /*options*/) {
-  return queryClass(name, out, this, classNameText, false) ||
-         queryInterfaceName(name, out, static_cast<IDataStore*>(this), IDataStore::lookupName);
+bool HostSettings::queryInterface(const char* name, void** out, int /*options*/) noexcept {
+  return hostBoundary(false, [&] {
+    return queryClass(name, out, this, classNameText, false) ||
+           queryInterfaceName(name, out, static_cast<IDataStore*>(this), IDataStore::lookupName);
+  });
 }

@@ -2,6 +2,7 @@
 #ifndef ORN_HOST_SETTINGS_STORE_H_
 #define ORN_HOST_SETTINGS_STORE_H_
 
+#include <functional>
 #include <map>
 #include <mutex>
 #include <string>
@@ -48,11 +49,13 @@ class HostSettings : public HostOwned<IDataStore> {
   std::string value(const std::string& key) const;
   std::map<std::string, std::string> values() const;
 
-  // IDataStore: the value under key; an empty string when not set; never null. flags unused.
-  const OrnWString& stringValue(const char* key, int flags) override;
+  // IDataStore: the value under key; an empty string when not set or when it cannot be looked
+  // up; never null, never throws. The key is looked up as it stands, without a copy.
+  // flags unused.
+  const OrnWString& stringValue(const char* key, int flags) noexcept override;
 
-  bool queryInterface(const char* name, void** out, int options) override;
-  const char* className() override { return classNameText; }
+  bool queryInterface(const char* name, void** out, int options) noexcept override;
+  const char* className() noexcept override { return classNameText; }
 
  private:
   struct Entry {
@@ -60,7 +63,7 @@ class HostSettings : public HostOwned<IDataStore> {
     OrnWString wide;
   };
   mutable std::mutex mutex_;
-  std::map<std::string, Entry> entries_;  // guarded by mutex_; nodes never move
+  std::map<std::string, Entry, std::less<>> entries_;  // guarded by mutex_; nodes never move
   OrnWString empty_;
 };
 
