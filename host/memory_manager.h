@@ -13,8 +13,10 @@
 
 // The reserve is `steps` blocks of equal size, allocated and touched at construction so that the
 // memory is really the process's. Each releaseMemory frees one block; it answers true while it
-// freed something and false once the reserve is gone. Figures count units of 24 KiB: coreUnits
-// is the reserve still held, coreLimit the reserve at the start. Guarded by a mutex; coreUnits is
+// freed something and false once the reserve is gone. A reserve that cannot be split into
+// `steps` blocks covering it (it lies within `steps` bytes of the largest size) holds nothing.
+// Figures count units of 24 KiB: coreUnits is the reserve still held, coreLimit the reserve at
+// the start. Guarded by a mutex; coreUnits is
 // written under it and read by modules without it.
 class HostMemoryManager : public HostOwned<OrnMM::IOrnMManager> {
  public:
@@ -25,18 +27,19 @@ class HostMemoryManager : public HostOwned<OrnMM::IOrnMManager> {
   HostMemoryManager(size_t reserveBytes, int steps);
   ~HostMemoryManager() override;
 
-  bool releaseMemory() override;
-  int coreLimit() override;
-  int swapLimit() override { return 0; }
-  int swapInUse() override { return 0; }
+  // Never throws; false also when the reserve cannot be reached.
+  bool releaseMemory() noexcept override;
+  int coreLimit() noexcept override;
+  int swapLimit() noexcept override { return 0; }
+  int swapInUse() noexcept override { return 0; }
 
   size_t reserveBytes() const;   // still held
   size_t initialBytes() const { return initialBytes_; }
   int stepsLeft() const;
   int releaseCalls() const;
 
-  bool queryInterface(const char* name, void** out, int options) override;
-  const char* className() override { return classNameText; }
+  bool queryInterface(const char* name, void** out, int options) noexcept override;
+  const char* className() noexcept override { return classNameText; }
 
  private:
   mutable std::mutex mutex_;

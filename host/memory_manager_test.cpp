@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <thread>
 #include <vector>
 
@@ -40,6 +41,18 @@ TEST(HostMemoryManager, UnevenReserveRoundsStepsUp) {
   int released = 0;
   while (manager.releaseMemory()) ++released;
   EXPECT_EQ(released, 3);
+}
+
+TEST(HostMemoryManager, ReserveThatCannotBeSplitHoldsNothing) {
+  // Within `steps` bytes of the largest size: the rounded-up blocks would not fit together.
+  for (size_t reserve : {SIZE_MAX, SIZE_MAX - 2, SIZE_MAX - 6}) {
+    HostMemoryManager manager(reserve, 8);
+    EXPECT_EQ(manager.stepsLeft(), 0) << reserve;
+    EXPECT_EQ(manager.initialBytes(), 0u);
+    EXPECT_EQ(manager.coreUnits, 0);
+    EXPECT_FALSE(manager.releaseMemory());  // nothing left to release
+    EXPECT_FALSE(manager.releaseMemory());
+  }
 }
 
 TEST(HostMemoryManagerThreaded, EachStepIsGivenBackOnce) {
