@@ -28,7 +28,7 @@ int runTest(OrnHostApp& host, const HostCommandOptions& options,
   host.errors().setEcho(stderr);
   std::vector<ErrorReport> reports = host.errors().reports();
   reports.erase(reports.begin(), reports.begin() + static_cast<std::ptrdiff_t>(before));
-  const size_t testsRun = tests.payloads().size();
+  const size_t testsRun = static_cast<size_t>(tests.testsRun());
 
   if (options.json) {
     nlohmann::json list = nlohmann::json::array();

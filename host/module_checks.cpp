@@ -174,7 +174,7 @@ void checkTestOperation(RuleLog& log, OrnHostApp& host, IOrnCompInternal* intern
     log.fail(ruleRunTests, "runTests without a test service reported nothing");
     return;
   }
-  log.note(ruleRunTests, std::to_string(tests.payloads().size()) + " tests run, " +
+  log.note(ruleRunTests, std::to_string(tests.testsRun()) + " tests run, " +
                               std::to_string(withService - before) + " reports; without a test " +
                               "service " + std::to_string(after - withService) + " reports");
 }
@@ -202,6 +202,10 @@ void checkLeftovers(RuleLog& log, OrnHostApp& host, CheckReport* report) {
   for (const HeldObject& held : report->heldObjects) {
     log.fail(ruleNoHeldObjects, held.className + " still holds " + std::to_string(held.balance) +
                                      (held.balance == 1 ? " reference" : " references"));
+  }
+  if (const int64_t lost = host.tracker().lostRecords()) {
+    log.note(ruleNoHeldObjects, std::to_string(lost) + " hook calls went unrecorded (out of " +
+                                     "memory): the list of held objects may be incomplete");
   }
 }
 }  // namespace

@@ -12,6 +12,13 @@
 // the process ends, and blocks in it may be freed through any module's allocator.
 class HostSharedPool : public HostOwned<BucketMemoryPool> {
  public:
+  // The pool's operations as modules call them; nothing leaves them. A block that cannot be filed
+  // (its bucket cannot be made) is handed straight back to the allocator in its header.
+  bool purge() noexcept override;
+  void* allocate(int32_t size, int32_t* capacity) noexcept override;
+  bool deallocate(int32_t capacity, void** block) noexcept override;
+  bool queryInterface(const char* name, void** out, int options) noexcept override;
+
   // Figures of the free blocks the pool holds. Takes this binary's poolLock.
   struct Figures {
     int32_t buckets = 0;  // size classes with a bucket
