@@ -5,15 +5,29 @@
 #include <sys/stat.h>
 
 #include <climits>
+#include <cstdlib>
 
 #include "platform/file.h"
 #include "platform/system_files.h"
+#include "platform/win32/extended_path.h"
 
 namespace {
-const wchar_t* widePath(const char16_t* path) {
-  static const wchar_t none[] = L"";
-  return path ? reinterpret_cast<const wchar_t*>(path) : none;
-}
+// A path as the runtime's wide calls take it, for one call: a temp directory deeper than MAX_PATH
+// gets the extended-length form. A short path is used in place, without allocating.
+class WidePath {
+ public:
+  explicit WidePath(const char16_t* path)
+      : given_(path ? reinterpret_cast<const wchar_t*>(path) : L""),
+        extended_(extendedLengthPath(given_)) {}
+  ~WidePath() { std::free(extended_); }
+  WidePath(const WidePath&) = delete;
+  WidePath& operator=(const WidePath&) = delete;
+  const wchar_t* get() const { return extended_ ? extended_ : given_; }
+
+ private:
+  const wchar_t* given_;
+  wchar_t* extended_;  // owned; null when the given path is used
+};
 
 // One runtime transfer moves at most this much.
 constexpr size_t chunkBytes = INT_MAX / 2;
@@ -21,8 +35,9 @@ constexpr size_t chunkBytes = INT_MAX / 2;
 
 int systemOpenSpill(const char16_t* path, bool* nameTaken) {
   if (nameTaken) *nameTaken = false;
+  const WidePath wide(path);  // lives past the errno check below
   // Read-write, created only if missing, deleted when closed, binary; owner read and write.
-  const int file = _wopen(widePath(path), _O_RDWR | _O_CREAT | _O_EXCL | _O_TEMPORARY | _O_BINARY,
+  const int file = _wopen(wide.get(), _O_RDWR | _O_CREAT | _O_EXCL | _O_TEMPORARY | _O_BINARY,
                           _S_IREAD | _S_IWRITE);
   if (file < 0) {
     if (nameTaken) *nameTaken = errno == EEXIST;
@@ -59,4 +74,4 @@ size_t systemRead(int file, void* data, size_t bytes) {
 
 void systemClose(int file) { _close(file); }
 
-bool systemUnlink(const char16_t* path) { return _wunlink(widePath(path)) == 0; }
+bool systemUnlink(const char16_t* path) { return _wunlink(WidePath(path).get()) == 0; }
