@@ -20,10 +20,6 @@
 #include "platform/heap.h"
 #include "text/orn_string.h"
 
-#if defined(__SANITIZE_ADDRESS__)
-#include <sanitizer/lsan_interface.h>
-#endif
-
 namespace {
 // Hosts outlive every module (a module's exit list releases through them): never destroyed.
 OrnHostApp& keptHost() {
@@ -245,10 +241,6 @@ TEST(HostBoundary, SharedPoolHandsBackABlockItCannotFile) {
   const int64_t freeBefore = pool.figures().freeBlocks;
   bool taken = false;
   {
-#if defined(__SANITIZE_ADDRESS__)
-    // The refused bucket's entry array stays allocated (made before its record; see pool/).
-    __lsan::ScopedDisabler bucketEntries;
-#endif
     FailingAllocationsScope noMemory;
     taken = static_cast<BucketPoolOperations&>(pool).deallocate(capacity, &block);
   }

@@ -61,12 +61,15 @@ int32_t doubledCount(int32_t current, int32_t needed) {
   return wanted > INT32_MAX ? INT32_MAX : static_cast<int32_t>(wanted);
 }
 
+// The record first: should `new` throw, no entry array is left behind without an owner.
 PoolBucket* newBucket() {
+  auto* bucket = new PoolBucket{0, nullptr, 0};
   void* entries = nullptr;
-  const int32_t capacity = ubrMalloc(&entries, static_cast<int32_t>(sizeof(PoolEntry)),
-                                     BucketMemoryPool::initialBucketCapacity);
-  std::memset(entries, 0, sizeof(PoolEntry) * static_cast<size_t>(capacity));
-  return new PoolBucket{capacity, static_cast<PoolEntry*>(entries), 0};
+  bucket->capacity = ubrMalloc(&entries, static_cast<int32_t>(sizeof(PoolEntry)),
+                               BucketMemoryPool::initialBucketCapacity);
+  std::memset(entries, 0, sizeof(PoolEntry) * static_cast<size_t>(bucket->capacity));
+  bucket->entries = static_cast<PoolEntry*>(entries);
+  return bucket;
 }
 
 // Raises top and stores the entry there, growing the entry array first when top reaches it.
