@@ -3,18 +3,19 @@
 //   orn-host [inspect] [MODULE]   name, build stamp, identifier, descriptor, classes
 //   orn-host check [MODULE]       one line per rule, a summary; exit 0 only when all pass
 //   orn-host test [MODULE]        the module's test operation and what it reported
+#include <CLI/CLI.hpp>
 #include <cstdint>
 #include <cstdio>
 #include <exception>
 #include <limits>
 #include <memory>
 #include <string>
-
-#include <CLI/CLI.hpp>
+#include <vector>
 
 #include "host/command_options.h"
 #include "host/commands.h"
 #include "host/orn_host.h"
+#include "platform/command_line.h"
 
 namespace {
 // The host outlives every module and the exit list of this process: never destroyed.
@@ -28,15 +29,19 @@ OrnHostApp& makeHost(const HostCommandOptions& options) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  CLI::App app{"orn-host: loads a component module, inspects it, checks it against the "
-               "framework's rules, or runs its tests."};
+  CLI::App app{
+      "orn-host: loads a component module, inspects it, checks it against the "
+      "framework's rules, or runs its tests."};
+  // A module path such as /tmp/x.dll is a path on every system, never a "/option".
+  app.allow_windows_style_options(false);
   app.require_subcommand(0, 1);
   // One set of options, whether given before or after the subcommand name.
   HostCommandOptions options;
   TestCommandOptions testExtras;
   addHostOptions(&app, &options);
-  CLI::App* inspect = app.add_subcommand("inspect", "Show the module's name, build stamp, "
-                                                    "identifier, descriptor and classes");
+  CLI::App* inspect = app.add_subcommand("inspect",
+                                         "Show the module's name, build stamp, "
+                                         "identifier, descriptor and classes");
   addHostOptions(inspect, &options);
   CLI::App* check = app.add_subcommand("check", "Check the module against the framework's rules");
   addHostOptions(check, &options);
@@ -46,7 +51,12 @@ int main(int argc, char** argv) {
                  "Call runTests without a test service (the module reports that it got none)");
 
   try {
-    app.parse(argc, argv);
+    // UTF-8 on every system, so non-ASCII paths and values reach the host intact.
+    std::vector<std::string> arguments = platformUtf8Arguments(argc, argv);
+    app.name(arguments.empty() ? "orn-host" : arguments.front());
+    std::vector<std::string> reversed(arguments.rbegin(), arguments.rend());
+    if (!reversed.empty()) reversed.pop_back();  // the program's name
+    app.parse(reversed);
   } catch (const CLI::ParseError& e) {
     return app.exit(e) == 0 ? 0 : 2;
   }

@@ -23,7 +23,7 @@ struct HostRun {
   std::string output;  // stdout and stderr
 };
 
-// Runs the orn-host at program with args (ASCII), its stderr merged into its stdout. On Windows
+// Runs the orn-host at program with args (UTF-8), its stderr merged into its stdout. On Windows
 // it is started directly: the command interpreter cannot start a program deeper than MAX_PATH.
 HostRun runHostAt(const fs::path& program, const std::string& args) {
   HostRun run;
@@ -39,8 +39,7 @@ HostRun runHostAt(const fs::path& program, const std::string& args) {
   startup.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
   startup.hStdOutput = writeEnd;
   startup.hStdError = writeEnd;
-  std::wstring commandLine =
-      L"\"" + program.wstring() + L"\" " + std::wstring(args.begin(), args.end());
+  std::wstring commandLine = L"\"" + program.wstring() + L"\" " + fs::u8path(args).wstring();
   PROCESS_INFORMATION process{};
   const BOOL started = CreateProcessW(program.wstring().c_str(), &commandLine[0], nullptr, nullptr,
                                       TRUE, 0, nullptr, nullptr, &startup, &process);
@@ -49,7 +48,8 @@ HostRun runHostAt(const fs::path& program, const std::string& args) {
   if (started) {
     char buffer[4096];
     DWORD n = 0;
-    while (ReadFile(readEnd, buffer, sizeof buffer, &n, nullptr) && n > 0) run.output.append(buffer, n);
+    while (ReadFile(readEnd, buffer, sizeof buffer, &n, nullptr) && n > 0)
+      run.output.append(buffer, n);
     WaitForSingleObject(process.hProcess, INFINITE);
     DWORD status = 0;
     GetExitCodeProcess(process.hProcess, &status);
@@ -57,8 +57,8 @@ HostRun runHostAt(const fs::path& program, const std::string& args) {
     CloseHandle(process.hProcess);
     CloseHandle(process.hThread);
   } else {
-    run.output = "cannot start " + program.u8string() + " (error " +
-                 std::to_string(GetLastError()) + ")";
+    run.output =
+        "cannot start " + program.u8string() + " (error " + std::to_string(GetLastError()) + ")";
   }
   CloseHandle(readEnd);
   return run;
@@ -146,7 +146,9 @@ class Win32HostPaths : public testing::Test {
 
     const HostRun german = runHostAt(program, "test --no-test-service --lang de");
     EXPECT_EQ(german.status, 0) << german.output;
-    EXPECT_NE(german.output.find("Testdienst nicht verf\xC3\xBC" "gbar"), std::string::npos)
+    EXPECT_NE(german.output.find("Testdienst nicht verf\xC3\xBC"
+                                 "gbar"),
+              std::string::npos)
         << german.output;
   }
 
@@ -167,6 +169,51 @@ TEST_F(Win32HostPaths, RunsFromADirectoryDeeperThanMaxPath) {
     GTEST_SKIP() << "this system cannot start a program deeper than MAX_PATH from a process";
   }
   expectWorksFrom(program);
+}
+
+// A module path and a setting value with characters outside the ANSI code page reach the host
+// intact (on Windows argv cannot carry them; the UTF-16 command line can).
+TEST_F(Win32HostPaths, NonAsciiArgumentsReachTheHost) {
+  const fs::path program = installHostIn(root_ / "host");
+  const fs::path moduleDir = root_ / fs::u8path(u8"Modül Ж 中");
+  fs::create_directories(moduleDir);
+  const std::string module = std::string("component_template") + ORN_MODULE_SUFFIX;
+  fs::copy_file(program.parent_path() / module, moduleDir / module);
+  const std::string modulePath = (moduleDir / module).u8string();
+
+  const HostRun inspect = runHostAt(program, "inspect \"" + modulePath + "\"");
+  EXPECT_EQ(inspect.status, 0) << inspect.output;
+  EXPECT_NE(inspect.output.find("name:        component_template"), std::string::npos)
+      << inspect.output;
+
+  const fs::path tempDir = root_ / fs::u8path(u8"Tëmp Ж");
+  fs::create_directories(tempDir);
+  const HostRun withSetting =
+      runHostAt(program, "check --set \"Directories/Temp Directory=" + tempDir.u8string() +
+                             "\" \"" + modulePath + "\"");
+  EXPECT_EQ(withSetting.status, 0) << withSetting.output;
+}
+
+// A module path that begins with a slash is a path, not a "/option", on every system.
+TEST_F(Win32HostPaths, ASlashPathIsAModuleNotAnOption) {
+  const fs::path program = installHostIn(root_ / "host");
+  // On the current drive, so that on Windows the path without its drive names the same file.
+  const fs::path moduleDir = fs::current_path() / "orn-slash-path-module";
+  removeTree(moduleDir);
+  fs::create_directories(moduleDir);
+  const std::string module = std::string("component_template") + ORN_MODULE_SUFFIX;
+  fs::copy_file(program.parent_path() / module, moduleDir / module);
+  std::string modulePath = (moduleDir / module).u8string();
+#ifdef _WIN32
+  if (modulePath.size() > 2 && modulePath[1] == ':') modulePath = modulePath.substr(2);
+  for (char& c : modulePath) {
+    if (c == '\\') c = '/';
+  }
+#endif
+  ASSERT_EQ(modulePath.front(), '/');
+  const HostRun inspect = runHostAt(program, "inspect \"" + modulePath + "\"");
+  EXPECT_EQ(inspect.status, 0) << inspect.output;
+  removeTree(moduleDir);
 }
 
 }  // namespace
