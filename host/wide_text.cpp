@@ -43,33 +43,13 @@ void writeUtf8(std::FILE* stream, const char16_t* text) noexcept {
   if (stream == nullptr || text == nullptr) return;
   char buffer[256];
   size_t used = 0;
-  for (const char16_t* p = text; *p != 0; ++p) {
-    uint32_t c = *p;
-    if (c >= 0xD800 && c <= 0xDBFF && p[1] >= 0xDC00 && p[1] <= 0xDFFF) {
-      c = 0x10000 + ((c - 0xD800) << 10) + (p[1] - 0xDC00);
-      ++p;
-    } else if (c >= 0xD800 && c <= 0xDFFF) {
-      c = 0xFFFD;
-    }
+  for (const char16_t* p = text; *p != 0;) {
+    const uint32_t c = nextUtf16CodePoint(p);
     if (used + 4 > sizeof buffer) {
       std::fwrite(buffer, 1, used, stream);
       used = 0;
     }
-    if (c < 0x80) {
-      buffer[used++] = static_cast<char>(c);
-    } else if (c < 0x800) {
-      buffer[used++] = static_cast<char>(0xC0 | (c >> 6));
-      buffer[used++] = static_cast<char>(0x80 | (c & 0x3F));
-    } else if (c < 0x10000) {
-      buffer[used++] = static_cast<char>(0xE0 | (c >> 12));
-      buffer[used++] = static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-      buffer[used++] = static_cast<char>(0x80 | (c & 0x3F));
-    } else {
-      buffer[used++] = static_cast<char>(0xF0 | (c >> 18));
-      buffer[used++] = static_cast<char>(0x80 | ((c >> 12) & 0x3F));
-      buffer[used++] = static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-      buffer[used++] = static_cast<char>(0x80 | (c & 0x3F));
-    }
+    used += static_cast<size_t>(encodeUtf8(c, buffer + used));
   }
   if (used > 0) std::fwrite(buffer, 1, used, stream);
 }

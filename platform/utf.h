@@ -10,6 +10,14 @@
 // U+FFFD. Null gives "".
 std::string utf8FromUtf16(const char16_t* text);
 
+// The code point at p in a zero-terminated UTF-16 text, p advanced past it: a surrogate pair is
+// joined, a lone surrogate becomes U+FFFD. REQUIRES: *p != 0. Allocates nothing.
+uint32_t nextUtf16CodePoint(const char16_t*& p);
+
+// Writes c (at most 0x10FFFF) as UTF-8 into out, which has room for 4 bytes; answers the number
+// of bytes written. Allocates nothing.
+int encodeUtf8(uint32_t c, char* out);
+
 // Decodes one UTF-8 sequence at s[i] into *c and advances i. False (i unchanged) on a malformed,
 // overlong or surrogate sequence.
 bool decodeUtf8(const std::string& s, size_t& i, uint32_t* c);
