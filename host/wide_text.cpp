@@ -4,7 +4,6 @@
 
 #include "platform/utf.h"
 
-
 std::string toUtf8(const char16_t* text) { return utf8FromUtf16(text); }
 
 bool fromUtf8(const std::string& utf8, std::u16string* out) {
