@@ -38,7 +38,7 @@ set(prefix "${work}/orn")
 run("installing the framework" ${CMAKE_COMMAND} --install "${BUILD_DIR}" --prefix "${prefix}")
 
 # ---- Installed headers: orn.h and its closure over quoted includes must all be there, and no
-# test-only or command header may be. Implementation headers outside that closure are listed.
+# other header may be (test-only, command or implementation headers outside that closure).
 set(include_root "${prefix}/include/orn")
 set(reached orn.h)
 set(pending orn.h)
