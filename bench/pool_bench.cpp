@@ -143,9 +143,7 @@ BENCHMARK_TEMPLATE(BM_PairInThreadedProcess, MimallocPair)->Apply(sizes)->Setup(
 BENCHMARK_TEMPLATE(BM_PairInThreadedProcess, MutexPoolPair)->Apply(sizes)->Setup(startAThread);
 BENCHMARK_TEMPLATE(BM_Batch64InThreadedProcess, PoolPair)->Apply(sizes)->Setup(startAThread);
 BENCHMARK_TEMPLATE(BM_Batch64InThreadedProcess, GlibcPair)->Apply(sizes)->Setup(startAThread);
-BENCHMARK_TEMPLATE(BM_Batch64InThreadedProcess, MimallocPair)
-    ->Apply(sizes)
-    ->Setup(startAThread);
+BENCHMARK_TEMPLATE(BM_Batch64InThreadedProcess, MimallocPair)->Apply(sizes)->Setup(startAThread);
 
 // The lock alone: one lock + unlock, uncontended and with two threads.
 void BM_Lock_RecursiveLock(benchmark::State& state) {

@@ -149,8 +149,9 @@ TEST(OrnIdText, RoundTripsAndRejectsMalformedText) {
   EXPECT_TRUE(parsed.equals(id));
   ASSERT_TRUE(OrnID::parse("6b29fc40-ca47-1067-b31d-00dd010662da", &parsed));
   EXPECT_TRUE(parsed.equals(id));
-  for (const char* bad : {"", "{6B29FC40-CA47-1067-B31D-00DD010662DA", "6B29FC40CA471067B31D00DD010662DA",
-                          "{6B29FC40-CA47-1067-B31D-00DD010662DAX}", "{6B29FC4G-CA47-1067-B31D-00DD010662DA}"}) {
+  for (const char* bad :
+       {"", "{6B29FC40-CA47-1067-B31D-00DD010662DA", "6B29FC40CA471067B31D00DD010662DA",
+        "{6B29FC40-CA47-1067-B31D-00DD010662DAX}", "{6B29FC4G-CA47-1067-B31D-00DD010662DA}"}) {
     EXPECT_FALSE(OrnID::parse(bad, &parsed)) << bad;
   }
   EXPECT_FALSE(OrnID::parse(nullptr, &parsed));

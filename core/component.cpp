@@ -56,14 +56,14 @@ void releaseEmptyExtra() { emptyExtra.clear(); }
 }  // namespace
 
 void startModule(const OrnComponentDefinition& definition) {
-  componentId = definition.id;                                     // 1
+  componentId = definition.id;  // 1
   componentName = definition.name;
   std::memcpy(descriptorBytes, definition.descriptorBytes, sizeof descriptorBytes);
-  componentFactory = new (std::nothrow) OrnBaseComponentFact();    // 2
-  classFactory = defaultClassFactory();                            // 3
+  componentFactory = new (std::nothrow) OrnBaseComponentFact();            // 2
+  classFactory = defaultClassFactory();                                    // 3
   componentCustomizer = new (std::nothrow) InternalComponentCustomizer();  // 4
   // 5: item factories register themselves (first use builds the class factory).
-  registerTeardown(releaseEmptyExtra);                             // 6
+  registerTeardown(releaseEmptyExtra);  // 6
 }
 
 int ornEntryPoint(int* version, IOrnComponent** component) {

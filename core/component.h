@@ -173,17 +173,17 @@ int ornEntryPoint(int* version, IOrnComponent** component);
 //   ORN_DEFINE_COMPONENT("my_component",
 //                        OrnID(0x12345678, 0x1234, 0x5678, {1, 2, 3, 4, 5, 6, 7, 8}),
 //                        {0x01, 0x02, ... 16 bytes ...})
-#define ORN_DEFINE_COMPONENT(NAME, ID, ...)                                        \
-  namespace {                                                                      \
-  struct OrnComponentStartup {                                                     \
-    OrnComponentStartup() {                                                        \
-      static const OrnComponentDefinition definition{NAME, ID, __VA_ARGS__};       \
-      startModule(definition);                                                     \
-    }                                                                              \
-  } ornComponentStartup;                                                           \
-  }                                                                                \
-  ORN_EXPORT int EntryPoint(int* version, IOrnComponent** component) {             \
-    return ornEntryPoint(version, component);                                      \
+#define ORN_DEFINE_COMPONENT(NAME, ID, ...)                                  \
+  namespace {                                                                \
+  struct OrnComponentStartup {                                               \
+    OrnComponentStartup() {                                                  \
+      static const OrnComponentDefinition definition{NAME, ID, __VA_ARGS__}; \
+      startModule(definition);                                               \
+    }                                                                        \
+  } ornComponentStartup;                                                     \
+  }                                                                          \
+  ORN_EXPORT int EntryPoint(int* version, IOrnComponent** component) {       \
+    return ornEntryPoint(version, component);                                \
   }
 
 #endif  // ORN_CORE_COMPONENT_H_

@@ -64,9 +64,8 @@ TEST_F(ComponentTest, EntryPointFailsAndClearsBothWhenCreationFails) {
   OrnBaseComponentFact* saved = componentFactory;
   NullFactory nullFactory;
   ThrowingFactory throwingFactory;
-  for (OrnBaseComponentFact* factory :
-       {static_cast<OrnBaseComponentFact*>(&nullFactory),
-        static_cast<OrnBaseComponentFact*>(&throwingFactory)}) {
+  for (OrnBaseComponentFact* factory : {static_cast<OrnBaseComponentFact*>(&nullFactory),
+                                        static_cast<OrnBaseComponentFact*>(&throwingFactory)}) {
     componentFactory = factory;
     int version = 7;
     IOrnComponent* component = reinterpret_cast<IOrnComponent*>(0x1);

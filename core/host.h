@@ -142,8 +142,8 @@ class IMemChecker : public virtual IOrnUnknown {
  public:
   static constexpr const char* lookupName = "IMemChecker";
   virtual bool useChecker() = 0;
-  virtual bool memoryFigures(int64_t* free, int64_t* total, int64_t* swapFree,
-                             int64_t* swapTotal, int64_t divisor) = 0;
+  virtual bool memoryFigures(int64_t* free, int64_t* total, int64_t* swapFree, int64_t* swapTotal,
+                             int64_t divisor) = 0;
 };
 
 // Translator service ("IOrnTranslatorService"): the translator serving a component.

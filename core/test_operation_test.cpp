@@ -21,7 +21,7 @@ struct CountingTestService : public IOrnTestService {
 
 TEST(RunTests, WithoutTestServiceReportsTwiceThroughTheErrorService) {
   TestHost& host = attachTestHost();
-  host.hostCodeValue = 0x4142;  // only the low byte counts
+  host.hostCodeValue = 0x4142;   // only the low byte counts
   host.releaseDestroys = false;  // the service lives on the stack
   RecordingErrorService errors;
   host.offer(&errors);

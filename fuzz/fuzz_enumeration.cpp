@@ -236,8 +236,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         break;
       }
       case 2: {  // a real object: its class, then its interface
-        const bool declined =
-            translator.queryInterface(nullptr, static_cast<void**>(out), 0);
+        const bool declined = translator.queryInterface(nullptr, static_cast<void**>(out), 0);
         if (declined) fail("translator enumeration result");
         model.report(OrnTrivialTranslator::classNameText, 1,
                      isStopName(OrnTrivialTranslator::classNameText));

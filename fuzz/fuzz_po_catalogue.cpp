@@ -38,24 +38,42 @@ std::string quoted(const std::string& value, uint8_t style) {
   std::string out = "\"";
   for (char c : value) {
     switch (c) {
-      case '\\': out += "\\\\"; break;
-      case '"': out += "\\\""; break;
-      case '\n': out += "\\n"; break;
-      case '\t': out += (style & 1) ? "\\t" : "\t"; break;
-      case '\r': out += (style & 2) ? "\\r" : "\r"; break;
-      case '\a': out += "\\a"; break;
-      case '\b': out += "\\b"; break;
-      case '\f': out += "\\f"; break;
-      case '\v': out += "\\v"; break;
-      default: out += c;
+      case '\\':
+        out += "\\\\";
+        break;
+      case '"':
+        out += "\\\"";
+        break;
+      case '\n':
+        out += "\\n";
+        break;
+      case '\t':
+        out += (style & 1) ? "\\t" : "\t";
+        break;
+      case '\r':
+        out += (style & 2) ? "\\r" : "\r";
+        break;
+      case '\a':
+        out += "\\a";
+        break;
+      case '\b':
+        out += "\\b";
+        break;
+      case '\f':
+        out += "\\f";
+        break;
+      case '\v':
+        out += "\\v";
+        break;
+      default:
+        out += c;
     }
   }
   return out + "\"";
 }
 
 // keyword and value, the value split over two lines when split is set.
-std::string field(const std::string& keyword, const std::string& value, bool split,
-                  uint8_t style) {
+std::string field(const std::string& keyword, const std::string& value, bool split, uint8_t style) {
   if (!split) return keyword + " " + quoted(value, style) + "\n";
   const size_t half = value.size() / 2;
   return keyword + " " + quoted(value.substr(0, half), style) + "\n" +

@@ -1,5 +1,4 @@
 #include <cstdio>
-
 #include <nlohmann/json.hpp>
 
 #include "host/commands.h"
@@ -8,9 +7,12 @@
 namespace {
 const char* outcomeText(CheckOutcome outcome) {
   switch (outcome) {
-    case CheckOutcome::pass: return "pass";
-    case CheckOutcome::fail: return "fail";
-    case CheckOutcome::skip: return "skip";
+    case CheckOutcome::pass:
+      return "pass";
+    case CheckOutcome::fail:
+      return "fail";
+    case CheckOutcome::skip:
+      return "skip";
   }
   return "?";
 }
@@ -52,8 +54,7 @@ void printText(const CheckReport& report) {
     const char* tag = c.outcome == CheckOutcome::pass   ? "[ ok ]"
                       : c.outcome == CheckOutcome::fail ? "[FAIL]"
                                                         : "[skip]";
-    std::printf("%s %s%s%s\n", tag, c.name.c_str(), c.detail.empty() ? "" : ": ",
-                c.detail.c_str());
+    std::printf("%s %s%s%s\n", tag, c.name.c_str(), c.detail.empty() ? "" : ": ", c.detail.c_str());
   }
   std::printf("%d checks: %d passed, %d failed, %d skipped\n",
               static_cast<int>(report.checks.size()), report.count(CheckOutcome::pass),

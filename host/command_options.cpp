@@ -1,8 +1,7 @@
 #include "host/command_options.h"
 
-#include <cstdio>
-
 #include <CLI/CLI.hpp>
+#include <cstdio>
 #include <nlohmann/json.hpp>
 
 #include "host/host_language.h"
@@ -50,10 +49,9 @@ int loadCommandModule(LoadedModule& module, const HostCommandOptions& options) {
   std::string error;
   if (!module.load(options.modulePath(), &error)) return reportCommandError(options, error);
   if (module.version() != ornInterfaceVersion) {
-    return reportCommandError(options, module.path() + ": interface version " +
-                                           std::to_string(module.version()) +
-                                           ", expected exactly " +
-                                           std::to_string(ornInterfaceVersion));
+    return reportCommandError(
+        options, module.path() + ": interface version " + std::to_string(module.version()) +
+                     ", expected exactly " + std::to_string(ornInterfaceVersion));
   }
   return 0;
 }
@@ -71,8 +69,8 @@ bool configureHost(OrnHostApp& host, const HostCommandOptions& options) {
     if (options.json) {
       nlohmann::json errors = nlohmann::json::array();
       for (const SettingsProblem& p : settingsProblems) errors.push_back(p.toString());
-      std::printf("%s\n", nlohmann::json{{"error", "bad settings"}, {"problems", errors}}
-                              .dump(2).c_str());
+      std::printf("%s\n",
+                  nlohmann::json{{"error", "bad settings"}, {"problems", errors}}.dump(2).c_str());
     }
     return false;
   }

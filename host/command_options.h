@@ -13,12 +13,12 @@ class App;
 }
 
 struct HostCommandOptions {
-  std::string module;                 // empty: the component_template beside the command
+  std::string module;  // empty: the component_template beside the command
   bool json = false;
   std::string settingsFile;
   std::vector<std::string> settings;  // KEY=VALUE
   std::string lang;
-  std::string catalogue;              // a PO file; overrides the lookup by --lang
+  std::string catalogue;  // a PO file; overrides the lookup by --lang
   std::string localeDir;
   uint64_t memoryReserve = 8u << 20;
   int memoryReserveSteps = 8;

@@ -1,5 +1,4 @@
 #include <cstdio>
-
 #include <nlohmann/json.hpp>
 
 #include "host/commands.h"
@@ -14,8 +13,8 @@ int runTest(OrnHostApp& host, const HostCommandOptions& options,
   module.attach(host);
   if (module.internal() == nullptr) {
     module.unload();
-    return reportCommandError(options, module.path() +
-                                           ": the component does not answer IOrnCompInternal");
+    return reportCommandError(options,
+                              module.path() + ": the component does not answer IOrnCompInternal");
   }
   host.errors().setEcho(nullptr);  // shown below, once
   const size_t before = host.errors().reportCount();
@@ -33,8 +32,11 @@ int runTest(OrnHostApp& host, const HostCommandOptions& options,
   if (options.json) {
     nlohmann::json list = nlohmann::json::array();
     for (const ErrorReport& r : reports) {
-      list.push_back({{"message", r.message}, {"shown", r.shown}, {"severity", r.severity},
-                      {"severityName", severityName(r.severity)}, {"extra", r.extra}});
+      list.push_back({{"message", r.message},
+                      {"shown", r.shown},
+                      {"severity", r.severity},
+                      {"severityName", severityName(r.severity)},
+                      {"extra", r.extra}});
     }
     const nlohmann::json out = {{"module", module.path()},
                                 {"testService", !testOptions.withoutTestService},

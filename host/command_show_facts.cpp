@@ -1,5 +1,4 @@
 #include <cstdio>
-
 #include <nlohmann/json.hpp>
 
 #include "host/commands.h"
@@ -10,8 +9,8 @@ namespace {
 nlohmann::json namesJson(const NameList& list) {
   nlohmann::json names = nlohmann::json::array();
   for (const ReportedName& n : list.names) {
-    names.push_back({{"name", n.name}, {"kind", n.isClass ? "class" : "interface"},
-                     {"parent", n.parent}});
+    names.push_back(
+        {{"name", n.name}, {"kind", n.isClass ? "class" : "interface"}, {"parent", n.parent}});
   }
   return names;
 }
@@ -68,9 +67,9 @@ void printText(const ModuleFacts& facts) {
     for (const std::string& name : c.names.interfaceNames()) {
       interfaces += (interfaces.empty() ? "" : ", ") + name;
     }
-    std::printf("      interfaces: %s\n",
-                c.names.declined ? "(not listed)" : interfaces.empty() ? "none"
-                                                                        : interfaces.c_str());
+    std::printf("      interfaces: %s\n", c.names.declined     ? "(not listed)"
+                                          : interfaces.empty() ? "none"
+                                                               : interfaces.c_str());
   }
 }
 }  // namespace

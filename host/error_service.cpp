@@ -5,10 +5,14 @@
 
 std::string severityName(int severity) {
   switch (severity) {
-    case 1: return "error";
-    case 2: return "warning";
-    case 3: return "note";
-    default: return "severity " + std::to_string(severity);
+    case 1:
+      return "error";
+    case 2:
+      return "warning";
+    case 3:
+      return "note";
+    default:
+      return "severity " + std::to_string(severity);
   }
 }
 
@@ -30,8 +34,7 @@ int HostErrorService::reportError(const OrnWString& message, const int& severity
         report.shown = translate_ ? translate_(report.message) : report.message;
         if (std::FILE* echo = echo_.load()) {
           std::fprintf(echo, "module %s: %s%s%s\n", severityName(severity).c_str(),
-                       report.shown.c_str(), report.extra.empty() ? "" : " ",
-                       report.extra.c_str());
+                       report.shown.c_str(), report.extra.empty() ? "" : " ", report.extra.c_str());
           std::fflush(echo);
           shown = true;
         }
@@ -49,10 +52,18 @@ void HostErrorService::showUnkept(const OrnWString& message, int severity,
   std::FILE* stream = echo_.load();
   if (stream == nullptr) stream = stderr;  // not kept for a later report: shown now or never
   switch (severity) {
-    case 1: std::fputs("module error: ", stream); break;
-    case 2: std::fputs("module warning: ", stream); break;
-    case 3: std::fputs("module note: ", stream); break;
-    default: std::fprintf(stream, "module severity %d: ", severity); break;
+    case 1:
+      std::fputs("module error: ", stream);
+      break;
+    case 2:
+      std::fputs("module warning: ", stream);
+      break;
+    case 3:
+      std::fputs("module note: ", stream);
+      break;
+    default:
+      std::fprintf(stream, "module severity %d: ", severity);
+      break;
   }
   writeUtf8(stream, message.text);
   if (extra.c_str()[0] != 0) {

@@ -48,7 +48,7 @@ class HostErrorService : public HostOwned<IOrnErrorService> {
   void showUnkept(const OrnWString& message, int severity, const OrnString& extra) noexcept;
 
   mutable std::mutex mutex_;
-  std::vector<ErrorReport> reports_;  // guarded by mutex_
+  std::vector<ErrorReport> reports_;                          // guarded by mutex_
   std::function<std::string(const std::string&)> translate_;  // guarded by mutex_
   std::atomic<std::FILE*> echo_{stderr};
 };

@@ -33,7 +33,7 @@ class HostMemoryManager : public HostOwned<OrnMM::IOrnMManager> {
   int swapLimit() noexcept override { return 0; }
   int swapInUse() noexcept override { return 0; }
 
-  size_t reserveBytes() const;   // still held
+  size_t reserveBytes() const;  // still held
   size_t initialBytes() const { return initialBytes_; }
   int stepsLeft() const;
   int releaseCalls() const;
@@ -46,7 +46,7 @@ class HostMemoryManager : public HostOwned<OrnMM::IOrnMManager> {
   std::vector<void*> blocks_;  // guarded by mutex_; freed from the back
   size_t blockBytes_ = 0;
   size_t initialBytes_ = 0;
-  int releaseCalls_ = 0;       // guarded by mutex_
+  int releaseCalls_ = 0;  // guarded by mutex_
 };
 
 #endif  // ORN_HOST_MEMORY_MANAGER_H_

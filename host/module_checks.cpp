@@ -26,10 +26,9 @@ const char* const ruleNoHeldObjects = "no module object is left holding referenc
 
 namespace {
 const char* const ruleOrder[] = {
-    ruleInterfaceVersion, ruleHooks,         ruleComponentViews, ruleSharedViews,
-    ruleEnumeration,      ruleRefusedNames,  ruleClassWalk,      ruleCreatedAtZero,
-    ruleLastRelease,      ruleUnknownClass,  ruleDescriptor,     ruleRunTests,
-    ruleServicesReleased, ruleNoHeldObjects,
+    ruleInterfaceVersion, ruleHooks,     ruleComponentViews,   ruleSharedViews,   ruleEnumeration,
+    ruleRefusedNames,     ruleClassWalk, ruleCreatedAtZero,    ruleLastRelease,   ruleUnknownClass,
+    ruleDescriptor,       ruleRunTests,  ruleServicesReleased, ruleNoHeldObjects,
 };
 
 // Faults collected per rule while the checks run; turned into results at the end.
@@ -79,10 +78,10 @@ void checkClasses(RuleLog& log, OrnHostApp& host, LoadedModule& module) {
       walkClasses(internal, classCount > 0 ? classCount + 16 : 16, &endless);
   if (endless) {
     log.fail(ruleClassWalk, "the walk does not end after " + std::to_string(ids.size()) +
-                                 " classes (classCount() is " + std::to_string(classCount) + ")");
+                                " classes (classCount() is " + std::to_string(classCount) + ")");
   } else if (static_cast<int>(ids.size()) != classCount) {
     log.fail(ruleClassWalk, "the walk lists " + std::to_string(ids.size()) +
-                                 " classes, classCount() says " + std::to_string(classCount));
+                                " classes, classCount() says " + std::to_string(classCount));
   }
   for (size_t i = 0; i < ids.size(); ++i) {
     for (size_t k = 0; k < i; ++k) {
@@ -97,9 +96,8 @@ void checkClasses(RuleLog& log, OrnHostApp& host, LoadedModule& module) {
     IOrnUnknown* object = nullptr;
     const int status = component->createInstance(id, &object);
     if (status != 1 || object == nullptr) {
-      log.fail(ruleCreatedAtZero, label + ": createInstance gave status " +
-                                       std::to_string(status) +
-                                       (object ? "" : " and no object"));
+      log.fail(ruleCreatedAtZero, label + ": createInstance gave status " + std::to_string(status) +
+                                      (object ? "" : " and no object"));
       continue;
     }
     const int count = object->refCount();
@@ -109,7 +107,7 @@ void checkClasses(RuleLog& log, OrnHostApp& host, LoadedModule& module) {
     const std::string className = textOf(object->className());
     if (className != registered) {
       log.fail(ruleCreatedAtZero, label + ": registered as " + "\"" + registered +
-                                       "\" but its className() is \"" + className + "\"");
+                                      "\" but its className() is \"" + className + "\"");
     }
     object->addRef();
     checkObject(log, label, object);
@@ -117,7 +115,7 @@ void checkClasses(RuleLog& log, OrnHostApp& host, LoadedModule& module) {
     object->release();
     if (!host.tracker().destroyedByRelease(object)) {
       log.fail(ruleLastRelease, label + ": not destroyed by its last release (count " +
-                                     std::to_string(held - 1) + " afterwards)");
+                                    std::to_string(held - 1) + " afterwards)");
     }
   }
 
@@ -126,7 +124,7 @@ void checkClasses(RuleLog& log, OrnHostApp& host, LoadedModule& module) {
   const int status = component->createInstance(unknownId, &stray);
   if (status != 0 || stray != nullptr) {
     log.fail(ruleUnknownClass, "createInstance(" + unknownId.toString() + ") gave status " +
-                                    std::to_string(status) + (stray ? " and an object" : ""));
+                                   std::to_string(status) + (stray ? " and an object" : ""));
     if (stray != nullptr) {
       stray->addRef();
       stray->release();
@@ -156,10 +154,10 @@ void checkDescriptorObject(RuleLog& log, OrnHostApp& host, IOrnComponent* compon
   }
   if (unknown->refCount() != before) {
     log.fail(ruleDescriptor, "its count went from " + std::to_string(before) + " to " +
-                                  std::to_string(unknown->refCount()));
+                                 std::to_string(unknown->refCount()));
   }
   log.note(ruleDescriptor, "version " + std::to_string(first->version()) + ", " +
-                                std::to_string(first->size()) + " bytes");
+                               std::to_string(first->size()) + " bytes");
 }
 
 void checkTestOperation(RuleLog& log, OrnHostApp& host, IOrnCompInternal* internal) {
@@ -175,8 +173,8 @@ void checkTestOperation(RuleLog& log, OrnHostApp& host, IOrnCompInternal* intern
     return;
   }
   log.note(ruleRunTests, std::to_string(tests.testsRun()) + " tests run, " +
-                              std::to_string(withService - before) + " reports; without a test " +
-                              "service " + std::to_string(after - withService) + " reports");
+                             std::to_string(withService - before) + " reports; without a test " +
+                             "service " + std::to_string(after - withService) + " reports");
 }
 
 void checkLeftovers(RuleLog& log, OrnHostApp& host, CheckReport* report) {
@@ -190,22 +188,22 @@ void checkLeftovers(RuleLog& log, OrnHostApp& host, CheckReport* report) {
     }
     if (taken > 0) {
       log.fail(ruleServicesReleased, change.name + ": " + std::to_string(taken) +
-                                          (taken == 1 ? " reference" : " references") +
-                                          " never released");
+                                         (taken == 1 ? " reference" : " references") +
+                                         " never released");
     } else if (taken < 0) {
       log.fail(ruleServicesReleased, change.name + ": released " + std::to_string(-taken) +
-                                          " more " + (taken == -1 ? "time" : "times") +
-                                          " than taken");
+                                         " more " + (taken == -1 ? "time" : "times") +
+                                         " than taken");
     }
   }
   report->heldObjects = host.tracker().heldObjects();
   for (const HeldObject& held : report->heldObjects) {
     log.fail(ruleNoHeldObjects, held.className + " still holds " + std::to_string(held.balance) +
-                                     (held.balance == 1 ? " reference" : " references"));
+                                    (held.balance == 1 ? " reference" : " references"));
   }
   if (const int64_t lost = host.tracker().lostRecords()) {
     log.note(ruleNoHeldObjects, std::to_string(lost) + " hook calls went unrecorded (out of " +
-                                     "memory): the list of held objects may be incomplete");
+                                    "memory): the list of held objects may be incomplete");
   }
 }
 }  // namespace
@@ -263,8 +261,7 @@ bool checkModule(OrnHostApp& host, const std::string& path, CheckReport* report,
       checkClasses(log, host, module);
       checkTestOperation(log, host, module.internal());
     } else {
-      for (const char* rule : {ruleClassWalk, ruleCreatedAtZero, ruleUnknownClass,
-                               ruleRunTests}) {
+      for (const char* rule : {ruleClassWalk, ruleCreatedAtZero, ruleUnknownClass, ruleRunTests}) {
         log.skip(rule, "the component has no IOrnCompInternal view");
       }
     }

@@ -19,11 +19,11 @@ struct CheckResult {
 
 struct CheckReport {
   std::string path;
-  std::vector<CheckResult> checks;             // in the fixed order of the rules
-  std::vector<HeldObject> heldObjects;         // module objects still held after unload
+  std::vector<CheckResult> checks;                        // in the fixed order of the rules
+  std::vector<HeldObject> heldObjects;                    // module objects still held after unload
   std::vector<OrnHostApp::ServiceChange> serviceChanges;  // after unload
-  std::vector<ErrorReport> reports;            // what came through the error service
-  int64_t foreignPoolBlocks = 0;               // dropped from the shared pool after unload
+  std::vector<ErrorReport> reports;                       // what came through the error service
+  int64_t foreignPoolBlocks = 0;  // dropped from the shared pool after unload
 
   int count(CheckOutcome outcome) const;
   // True when no check failed and none was skipped.

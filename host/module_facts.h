@@ -38,10 +38,10 @@ std::vector<OrnID> walkClasses(IOrnCompInternal* internal, int limit, bool* endl
 
 struct ClassFacts {
   OrnID id;
-  std::string name;        // classNameOf; "" when the module answers null
-  bool created = false;    // createInstance gave an object
-  std::string className;   // that object's className()
-  NameList names;          // its enumeration
+  std::string name;       // classNameOf; "" when the module answers null
+  bool created = false;   // createInstance gave an object
+  std::string className;  // that object's className()
+  NameList names;         // its enumeration
 };
 
 struct ModuleFacts {

@@ -67,7 +67,8 @@ TEST(HostServices, EveryServiceIsOfferedUnderItsName) {
   EXPECT_EQ(host.requestCount("INoSuchService"), 1);
   // The shared pool answers the module's question for its class.
   void* pool = nullptr;
-  EXPECT_TRUE(static_cast<IOrnUnknown*>(&host.pool())->queryInterface("BucketMemoryPool", &pool, 0));
+  EXPECT_TRUE(
+      static_cast<IOrnUnknown*>(&host.pool())->queryInterface("BucketMemoryPool", &pool, 0));
   EXPECT_EQ(pool, static_cast<BucketMemoryPool*>(&host.pool()));
 }
 

@@ -15,15 +15,33 @@ bool parseOneQuoted(const std::string& s, size_t* pos, std::string* value, std::
     }
     if (++i >= s.size()) break;
     switch (s[i]) {
-      case 'n': *value += '\n'; break;
-      case 't': *value += '\t'; break;
-      case 'r': *value += '\r'; break;
-      case '"': *value += '"'; break;
-      case '\\': *value += '\\'; break;
-      case 'a': *value += '\a'; break;
-      case 'b': *value += '\b'; break;
-      case 'f': *value += '\f'; break;
-      case 'v': *value += '\v'; break;
+      case 'n':
+        *value += '\n';
+        break;
+      case 't':
+        *value += '\t';
+        break;
+      case 'r':
+        *value += '\r';
+        break;
+      case '"':
+        *value += '"';
+        break;
+      case '\\':
+        *value += '\\';
+        break;
+      case 'a':
+        *value += '\a';
+        break;
+      case 'b':
+        *value += '\b';
+        break;
+      case 'f':
+        *value += '\f';
+        break;
+      case 'v':
+        *value += '\v';
+        break;
       default:
         *why = std::string("unknown escape '\\") + s[i] + "'";
         return false;
@@ -135,16 +153,20 @@ bool PoCatalogue::loadText(const std::string& text, const std::string& name,
       const size_t at = entry.msgstr.find("Language:");
       if (at != std::string::npos) {
         const size_t end = entry.msgstr.find('\n', at);
-        language_ = trimBlanks(entry.msgstr.substr(at + 9, end == std::string::npos ? end : end - at - 9));
+        language_ =
+            trimBlanks(entry.msgstr.substr(at + 9, end == std::string::npos ? end : end - at - 9));
       }
     } else if (!entry.fuzzy && !entry.msgstr.empty()) {
       const std::set<int> source = placeholdersOf(entry.msgid);
       const std::set<int> translated = placeholdersOf(entry.msgstr);
       if (source != translated) {
-        std::string message = "translation of \"" + entry.msgid + "\" does not keep its placeholders";
+        std::string message =
+            "translation of \"" + entry.msgid + "\" does not keep its placeholders";
         std::set<int> missing, added;
-        for (int p : source) if (!translated.count(p)) missing.insert(p);
-        for (int p : translated) if (!source.count(p)) added.insert(p);
+        for (int p : source)
+          if (!translated.count(p)) missing.insert(p);
+        for (int p : translated)
+          if (!source.count(p)) added.insert(p);
         if (!missing.empty()) message += "; missing " + listOf(missing);
         if (!added.empty()) message += "; not in the source " + listOf(added);
         problems->push_back({name, entry.line, message + " (entry not used)"});

@@ -19,35 +19,35 @@ TEST(HostCatalogue, PlaceholdersOfAText) {
 TEST(HostCatalogue, ReadsEntriesAsGettextDoes) {
   PoCatalogue catalogue;
   std::vector<CatalogueProblem> problems;
-  EXPECT_TRUE(catalogue.loadText(
-      "msgid \"\"\n"
-      "msgstr \"\"\n"
-      "\"Language: de\\n\"\n"
-      "\n"
-      "# a comment\n"
-      "msgid \"one\"\n"
-      "msgstr \"eins\"\n"
-      "\n"
-      "msgid \"two \"\n"
-      "\"lines\\n\\\"quoted\\\"\"\n"
-      "msgstr \"zwei \" \"Zeilen\"\n"
-      "\n"
-      "#, fuzzy\n"
-      "msgid \"fuzzy\"\n"
-      "msgstr \"unsicher\"\n"
-      "\n"
-      "msgid \"untranslated\"\n"
-      "msgstr \"\"\n"
-      "\n"
-      "msgctxt \"menu\"\n"
-      "msgid \"File\"\n"
-      "msgstr \"Datei\"\n"
-      "\n"
-      "msgid \"%1 file\"\n"
-      "msgid_plural \"%1 files\"\n"
-      "msgstr[0] \"%1 Datei\"\n"
-      "msgstr[1] \"%1 Dateien\"\n",
-      "de.po", &problems))
+  EXPECT_TRUE(
+      catalogue.loadText("msgid \"\"\n"
+                         "msgstr \"\"\n"
+                         "\"Language: de\\n\"\n"
+                         "\n"
+                         "# a comment\n"
+                         "msgid \"one\"\n"
+                         "msgstr \"eins\"\n"
+                         "\n"
+                         "msgid \"two \"\n"
+                         "\"lines\\n\\\"quoted\\\"\"\n"
+                         "msgstr \"zwei \" \"Zeilen\"\n"
+                         "\n"
+                         "#, fuzzy\n"
+                         "msgid \"fuzzy\"\n"
+                         "msgstr \"unsicher\"\n"
+                         "\n"
+                         "msgid \"untranslated\"\n"
+                         "msgstr \"\"\n"
+                         "\n"
+                         "msgctxt \"menu\"\n"
+                         "msgid \"File\"\n"
+                         "msgstr \"Datei\"\n"
+                         "\n"
+                         "msgid \"%1 file\"\n"
+                         "msgid_plural \"%1 files\"\n"
+                         "msgstr[0] \"%1 Datei\"\n"
+                         "msgstr[1] \"%1 Dateien\"\n",
+                         "de.po", &problems))
       << (problems.empty() ? "" : problems[0].toString());
   EXPECT_EQ(catalogue.language(), "de");
   ASSERT_NE(catalogue.find("one"), nullptr);
@@ -66,15 +66,16 @@ TEST(HostCatalogue, ReadsEntriesAsGettextDoes) {
 TEST(HostCatalogue, TranslationsThatLoseOrAddPlaceholdersAreReportedAndNotUsed) {
   PoCatalogue catalogue;
   std::vector<CatalogueProblem> problems;
-  EXPECT_FALSE(catalogue.loadText("msgid \"%1 of %2\"\n"
-                                  "msgstr \"%2 von %1\"\n"
-                                  "\n"
-                                  "msgid \"copy %1 to %2\"\n"
-                                  "msgstr \"kopiere nach %2\"\n"
-                                  "\n"
-                                  "msgid \"plain\"\n"
-                                  "msgstr \"schlicht %3\"\n",
-                                  "de.po", &problems));
+  EXPECT_FALSE(
+      catalogue.loadText("msgid \"%1 of %2\"\n"
+                         "msgstr \"%2 von %1\"\n"
+                         "\n"
+                         "msgid \"copy %1 to %2\"\n"
+                         "msgstr \"kopiere nach %2\"\n"
+                         "\n"
+                         "msgid \"plain\"\n"
+                         "msgstr \"schlicht %3\"\n",
+                         "de.po", &problems));
   ASSERT_EQ(problems.size(), 2u);
   EXPECT_EQ(problems[0].toString(),
             "de.po:4: translation of \"copy %1 to %2\" does not keep its placeholders; missing %1 "
@@ -90,14 +91,15 @@ TEST(HostCatalogue, TranslationsThatLoseOrAddPlaceholdersAreReportedAndNotUsed) 
 TEST(HostCatalogue, MalformedLinesAreReportedWithTheirLine) {
   PoCatalogue catalogue;
   std::vector<CatalogueProblem> problems;
-  EXPECT_FALSE(catalogue.loadText("msgid \"unterminated\n"
-                                  "msgstr \"x\"\n"
-                                  "\"orphan\"\n"
-                                  "msgid \"a\"\n"
-                                  "msgstr \"b\\q\"\n"
-                                  "msgtxt \"typo\"\n"
-                                  "msgid \"no translation\"\n",
-                                  "bad.po", &problems));
+  EXPECT_FALSE(
+      catalogue.loadText("msgid \"unterminated\n"
+                         "msgstr \"x\"\n"
+                         "\"orphan\"\n"
+                         "msgid \"a\"\n"
+                         "msgstr \"b\\q\"\n"
+                         "msgtxt \"typo\"\n"
+                         "msgid \"no translation\"\n",
+                         "bad.po", &problems));
   std::vector<std::string> lines;
   for (const CatalogueProblem& p : problems) lines.push_back(p.toString());
   ASSERT_EQ(lines.size(), 6u);
@@ -130,8 +132,8 @@ TEST(HostCatalogue, HostTranslatorLooksUpAndFillsPlaceholders) {
   static OrnHostApp* host = new OrnHostApp(OrnHostOptions{0, 1, 'O'});  // never destroyed
   auto catalogue = std::make_shared<PoCatalogue>();
   std::vector<CatalogueProblem> problems;
-  ASSERT_TRUE(catalogue->loadText("msgid \"%1 files in %2\"\nmsgstr \"%2: %1 Dateien\"\n",
-                                  "t.po", &problems));
+  ASSERT_TRUE(catalogue->loadText("msgid \"%1 files in %2\"\nmsgstr \"%2: %1 Dateien\"\n", "t.po",
+                                  &problems));
   host->translator().setCatalogue(catalogue);
   IOrnTranslator* translator = host->translatorService().translatorFor(OrnID());
   ASSERT_EQ(translator, static_cast<IOrnTranslator*>(&host->translator()));

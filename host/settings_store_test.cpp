@@ -16,17 +16,18 @@ std::string wide(HostSettings& settings, const char* key) {
 TEST(HostSettings, ReadsSectionsNamesAndValues) {
   HostSettings settings;
   std::vector<SettingsProblem> problems;
-  EXPECT_TRUE(settings.loadText("; comment\n"
-                                "# another\n"
-                                "top = level\n"
-                                "\n"
-                                "[Directories]\n"
-                                "  Temp Directory   =   /var/tmp/orn  \n"
-                                "[ Paths ]\n"
-                                "quoted = \"  kept blanks  \"\n"
-                                "empty =\n"
-                                "equals = a=b\r\n",
-                                "host.ini", &problems));
+  EXPECT_TRUE(
+      settings.loadText("; comment\n"
+                        "# another\n"
+                        "top = level\n"
+                        "\n"
+                        "[Directories]\n"
+                        "  Temp Directory   =   /var/tmp/orn  \n"
+                        "[ Paths ]\n"
+                        "quoted = \"  kept blanks  \"\n"
+                        "empty =\n"
+                        "equals = a=b\r\n",
+                        "host.ini", &problems));
   EXPECT_TRUE(problems.empty());
   EXPECT_EQ(settings.value("top"), "level");
   EXPECT_EQ(settings.value("Directories/Temp Directory"), "/var/tmp/orn");
@@ -39,16 +40,17 @@ TEST(HostSettings, ReadsSectionsNamesAndValues) {
 TEST(HostSettings, BadLinesAreReportedWithFileAndLineAndTheRestIsKept) {
   HostSettings settings;
   std::vector<SettingsProblem> problems;
-  EXPECT_FALSE(settings.loadText("[Good]\n"
-                                 "a = 1\n"
-                                 "no equals sign\n"
-                                 "[unclosed\n"
-                                 "= no name\n"
-                                 "[]\n"
-                                 "b = 2\n"
-                                 "a = 3\n"
-                                 "bad = \xC3\x28\n",
-                                 "host.ini", &problems));
+  EXPECT_FALSE(
+      settings.loadText("[Good]\n"
+                        "a = 1\n"
+                        "no equals sign\n"
+                        "[unclosed\n"
+                        "= no name\n"
+                        "[]\n"
+                        "b = 2\n"
+                        "a = 3\n"
+                        "bad = \xC3\x28\n",
+                        "host.ini", &problems));
   ASSERT_EQ(problems.size(), 6u);
   EXPECT_EQ(problems[0].toString(),
             "host.ini:3: expected 'name = value' or '[section]', got 'no equals sign'");
@@ -89,21 +91,25 @@ TEST(HostSettings, TempDirectoryDefaultsToTheSystemsAndUnknownKeysAreEmpty) {
 
 TEST(HostSettings, ValuesReachModulesAsUtf16) {
   HostSettings settings;
-  settings.set("Directories/Temp Directory", "/tmp/gr\xC3\xBC\xC3\x9F" "e/\xF0\x9F\x98\x80");
+  settings.set("Directories/Temp Directory",
+               "/tmp/gr\xC3\xBC\xC3\x9F"
+               "e/\xF0\x9F\x98\x80");
   const OrnWString& value = settings.stringValue("Directories/Temp Directory", 0);
-  const char16_t expected[] = {u'/', u't', u'm', u'p', u'/', u'g', u'r', 0xFC, 0xDF, u'e',
-                               u'/', 0xD83D, 0xDE00, 0};
+  const char16_t expected[] = {u'/', u't', u'm', u'p', u'/',   u'g',   u'r',
+                               0xFC, 0xDF, u'e', u'/', 0xD83D, 0xDE00, 0};
   ASSERT_EQ(value.length(), 13);
   for (int i = 0; i < 13; ++i) EXPECT_EQ(value.text[i], expected[i]) << i;
-  EXPECT_EQ(toUtf8(value), "/tmp/gr\xC3\xBC\xC3\x9F" "e/\xF0\x9F\x98\x80");
+  EXPECT_EQ(toUtf8(value),
+            "/tmp/gr\xC3\xBC\xC3\x9F"
+            "e/\xF0\x9F\x98\x80");
 }
 
 TEST(HostSettings, LoadsARealFileAndReportsAMissingOne) {
   const std::filesystem::path dir = std::filesystem::temp_directory_path() / "orn-host-settings";
   std::filesystem::create_directories(dir);
   const std::filesystem::path file = dir / "host.ini";
-  std::ofstream(file, std::ios::binary) << "\xEF\xBB\xBF[Directories]\nTemp Directory = "
-                                        << dir.string() << "\nbroken\n";
+  std::ofstream(file, std::ios::binary)
+      << "\xEF\xBB\xBF[Directories]\nTemp Directory = " << dir.string() << "\nbroken\n";
   HostSettings settings;
   std::vector<SettingsProblem> problems;
   EXPECT_FALSE(settings.loadFile(file.string(), &problems));

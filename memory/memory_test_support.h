@@ -46,8 +46,8 @@ inline size_t occurrencesOf(const std::string& haystack, const std::string& need
 }
 
 // The death test's stderr holds needle exactly `times` times.
-MATCHER_P2(ShowsTimes, needle, times, "shows \"" + std::string(needle) + "\" exactly " +
-                                          std::to_string(times) + " time(s)") {
+MATCHER_P2(ShowsTimes, needle, times,
+           "shows \"" + std::string(needle) + "\" exactly " + std::to_string(times) + " time(s)") {
   return occurrencesOf(arg, needle) == static_cast<size_t>(times);
 }
 
@@ -87,9 +87,8 @@ class MemoryHostTest : public testing::Test {
 #else
     const char* flavour = "native";
 #endif
-    return std::filesystem::temp_directory_path() /
-           (std::string("orn-memory-") + flavour + "-" + test->test_suite_name() + "-" +
-            test->name());
+    return std::filesystem::temp_directory_path() / (std::string("orn-memory-") + flavour + "-" +
+                                                     test->test_suite_name() + "-" + test->name());
   }
 
   static int filesInSpillDirectory() {

@@ -28,9 +28,7 @@ void allocateUntilTheEnd() {
   }
 }
 
-std::string translatedMessage() {
-  return std::string("error service: [de] ") + ubrOutOfMemoryText;
-}
+std::string translatedMessage() { return std::string("error service: [de] ") + ubrOutOfMemoryText; }
 
 class OutOfMemoryEndToEndTest : public MemoryHostTest {
  protected:

@@ -63,8 +63,7 @@ TEST_F(OutOfMemoryReportTest, WithoutErrorServiceNothingIsShown) {
 }
 
 TEST_F(OutOfMemoryReportTest, ReportOrExitShowsTheMessageOnceThenExits) {
-  EXPECT_EXIT(ubrReportOrExit(-3), ORN_EXITED_MINUS_ONE,
-              ShowsTimes(shownOutOfMemoryMessage(), 1));
+  EXPECT_EXIT(ubrReportOrExit(-3), ORN_EXITED_MINUS_ONE, ShowsTimes(shownOutOfMemoryMessage(), 1));
 }
 
 TEST_F(OutOfMemoryReportTest, ReportOrExitWithoutErrorServiceExitsSilently) {

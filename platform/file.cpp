@@ -12,7 +12,6 @@ std::atomic<PlatformFiles*> installedFiles{nullptr};
 PlatformFiles* layer() { return installedFiles.load(std::memory_order_acquire); }
 }  // namespace
 
-
 int PlatformFiles::openSpill(const char16_t* path, bool* nameTaken) {
   return systemOpenSpill(path, nameTaken);
 }

@@ -36,10 +36,19 @@ TEST(BucketPoolSizeClass, FollowsTheTableAtEveryBoundary) {
   struct Case {
     int32_t size, index, rounded;
   } cases[] = {
-      {0, 0, 4},           {1, 0, 4},           {4, 0, 4},           {5, 1, 8},
-      {12, 2, 12},         {8192, 2047, 8192},  {8193, 2048, 16384}, {16384, 2048, 16384},
-      {16385, 2049, 32768}, {32769, 2050, 65536}, {131073, 2052, 262144},
-      {262144, 2052, 262144}, {-7, 0, 4},  // below zero maps like zero, never below the table
+      {0, 0, 4},
+      {1, 0, 4},
+      {4, 0, 4},
+      {5, 1, 8},
+      {12, 2, 12},
+      {8192, 2047, 8192},
+      {8193, 2048, 16384},
+      {16384, 2048, 16384},
+      {16385, 2049, 32768},
+      {32769, 2050, 65536},
+      {131073, 2052, 262144},
+      {262144, 2052, 262144},
+      {-7, 0, 4},  // below zero maps like zero, never below the table
   };
   for (const Case& c : cases) {
     const PoolSizeClass cls = pool->sizeClass(c.size);
@@ -52,8 +61,8 @@ TEST(BucketPoolAllocate, ReportsTheRoundedCapacityOfEachClass) {
   BucketMemoryPool* pool = newInstalledPool();
   struct Case {
     int32_t size, capacity;
-  } cases[] = {{0, 4}, {1, 4}, {5, 8}, {8192, 8192}, {8193, 16384}, {262144, 262144},
-               {262145, 262145}};
+  } cases[] = {{0, 4},        {1, 4},           {5, 8},          {8192, 8192},
+               {8193, 16384}, {262144, 262144}, {262145, 262145}};
   for (const Case& c : cases) {
     int32_t capacity = -1;
     void* block = pool->allocate(c.size, &capacity);
@@ -407,8 +416,7 @@ TEST(BucketPoolBadInputDeathTest, ARequestNearTheInt32LimitTakesTheOutOfMemoryRo
   BucketMemoryPool* pool = newInstalledPool();
   int32_t capacity = 0;
   EXPECT_EXIT(pool->allocate(INT32_MAX, &capacity), exitedWithMinusOne(), "");
-  EXPECT_EXIT(pool->allocate(INT32_MAX - poolHeaderSize + 1, &capacity), exitedWithMinusOne(),
-              "");
+  EXPECT_EXIT(pool->allocate(INT32_MAX - poolHeaderSize + 1, &capacity), exitedWithMinusOne(), "");
   int moduleCapacity = 0;
   EXPECT_EXIT(poolAlloc(INT32_MAX - 1, &moduleCapacity), exitedWithMinusOne(), "");
 }

@@ -105,7 +105,7 @@ TEST(PoolBinding, AHostPoolOfferedLaterReceivesEveryFreeBlockAtTheNextSecondLook
   EXPECT_EQ(headerOf(bucket40->entries[1].block), &shared->allocator);
   EXPECT_EQ(bucket40->entries[3].block, ownC);
   EXPECT_EQ(headerOf(bucket40->entries[3].block), &moduleAllocator);
-  EXPECT_EQ(shared->freeBlocksAt(1), 1);  // the churned 8-byte block
+  EXPECT_EQ(shared->freeBlocksAt(1), 1);             // the churned 8-byte block
   EXPECT_GT(host.releaseHookCalls, releasesBefore);  // the own pool was let go
   EXPECT_EQ(shared->pool->refCount(), 2);
 

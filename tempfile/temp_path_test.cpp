@@ -53,9 +53,7 @@ std::string directoryOf(const std::string& path) {
 
 class TempPathTest : public testing::Test {
  protected:
-  void SetUp() override {
-    host = &attachTestHost();
-  }
+  void SetUp() override { host = &attachTestHost(); }
   void configure(const std::u16string& value) {
     host->offer<IDataStore>(&store);
     store.set(tempDirectoryKey, value);

@@ -72,7 +72,7 @@ class FaultHeap : public PlatformHeap {
   // Refuse requests that would take the bytes live in blocks of this heap above budget: a
   // small memory limit. Blocks allocated before the heap was installed count as nothing.
   size_t budget = SIZE_MAX;
-  int kinds = anyRequest;      // which kinds of request the plan applies to
+  int kinds = anyRequest;  // which kinds of request the plan applies to
 
   // Refuses exactly the failAt-th planned request (transient) or every one from it on.
   static FaultHeap failingRequest(int k, bool persistentFailure);
@@ -123,8 +123,8 @@ class HeapFaultScope {
 // path). Records the paths and calls. Not synchronised: one spill at a time.
 class FaultFiles : public PlatformFiles {
  public:
-  bool failOpen = false;   // every open fails, not because of the name
-  int takenNames = 0;      // the next n opens find their name taken (the disk is not touched)
+  bool failOpen = false;    // every open fails, not because of the name
+  int takenNames = 0;       // the next n opens find their name taken (the disk is not touched)
   bool shortWrite = false;  // writes stop one byte short
   bool failSeek = false;
   bool shortRead = false;  // reads stop one byte short

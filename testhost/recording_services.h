@@ -19,8 +19,7 @@ class RecordingErrorService : public IOrnErrorService {
     const OrnString* extra;
   };
 
-  int reportError(const OrnWString& message, const int& severity,
-                  const OrnString& extra) override;
+  int reportError(const OrnWString& message, const int& severity, const OrnString& extra) override;
   bool queryInterface(const char* name, void** out, int options) override;
   const char* className() override { return classNameText; }
 

@@ -135,10 +135,9 @@ WorkloadHost bareHost() {
   int version = 0;
   IOrnComponent* component = nullptr;
   check.expect(ornEntryPoint(&version, &component) == 1 && version == 100, "EntryPoint");
-  runComponentWorkload(component, host,
-                       ExpectedComponent{inProcessComponent.name, inProcessComponent.id,
-                                         descriptorBytes},
-                       check);
+  runComponentWorkload(
+      component, host,
+      ExpectedComponent{inProcessComponent.name, inProcessComponent.id, descriptorBytes}, check);
   runFrameworkWorkload(check);
   int refused = 0, planned = 0;
   const std::vector<FaultHeap::Request> requests = heap.requests();
@@ -150,8 +149,8 @@ WorkloadHost bareHost() {
     std::fprintf(stderr, "hardening child: wrong result: %s\n", check.firstFailure().c_str());
     std::exit(childWrongResult);
   }
-  std::fprintf(stderr, "%s after %d heap requests (%zu in all), %d refused\n",
-               childFinishedLine, planned, requests.size(), refused);
+  std::fprintf(stderr, "%s after %d heap requests (%zu in all), %d refused\n", childFinishedLine,
+               planned, requests.size(), refused);
   std::exit(refused > 0 ? childFinished : childFinishedUnfaulted);
 }
 
@@ -170,7 +169,8 @@ ChildEnd sweepOne(SweepHost which, int k, SweepMode mode, std::string* output,
     *spilled = std::atoi(output->c_str() + count + std::strlen(spillCountLine)) > 0;
   }
   EXPECT_NE(end, ChildEnd::fault) << "heap request " << k << " (" << modeName(mode) << "): " << why
-                                  << "\n" << *output;
+                                  << "\n"
+                                  << *output;
   return end;
 }
 
@@ -200,8 +200,8 @@ TEST(HardeningHeapSweep, WorkloadFinishesUnfaultedWithinTheSweptRange) {
     if (inDeathTestChild()) continue;
     const size_t at = output.find(childFinishedLine);
     ASSERT_NE(at, std::string::npos) << output;
-    const int requests = std::atoi(output.c_str() + at + std::strlen(childFinishedLine) +
-                                   std::strlen(" after "));
+    const int requests =
+        std::atoi(output.c_str() + at + std::strlen(childFinishedLine) + std::strlen(" after "));
     std::printf("%s host: the workload makes %d heap requests\n", hostName(which), requests);
     EXPECT_GT(requests, 50);
     EXPECT_LT(requests, requestsPerChunk * chunks) << "add chunks to the sweep";
@@ -228,8 +228,8 @@ TEST_P(HardeningHeapSweepChunk, EveryRunFinishesCorrectlyOrEndsWithOneMessage) {
   }
   if (inDeathTestChild()) return;
   std::printf("%s host, %s, requests %d..%d: %d finished, %d ended out of memory, %d spilled\n",
-              hostName(which), modeName(mode), first,
-              first + requestsPerChunk - 1, finished, outOfMemory, spills);
+              hostName(which), modeName(mode), first, first + requestsPerChunk - 1, finished,
+              outOfMemory, spills);
 }
 
 INSTANTIATE_TEST_SUITE_P(

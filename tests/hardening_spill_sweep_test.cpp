@@ -35,9 +35,9 @@ enum class SpillFault {
   writeNothing,  // the write writes nothing
   noFreshBlock,  // the heap refuses the fresh block after the write
   seekFails,
-  readShort,     // the read stops one byte short
+  readShort,  // the read stops one byte short
   readNothing,
-  unlinkFails,   // the delete after the close fails
+  unlinkFails,  // the delete after the close fails
 };
 
 // The file calls of a spill, logged in order; the faulted call carries a '!'. Fails the first
@@ -104,9 +104,9 @@ class SweepFiles : public FaultFiles {
 struct SpillCase {
   const char* name;
   SpillFault fault;
-  bool ends;           // the process ends through the notification
-  const char* calls;   // the file calls made before the report, or in all when it goes on
-  const char* block;   // the block when the report comes: "untouched" or "gone"
+  bool ends;          // the process ends through the notification
+  const char* calls;  // the file calls made before the report, or in all when it goes on
+  const char* block;  // the block when the report comes: "untouched" or "gone"
 };
 
 const SpillCase spillCases[] = {
@@ -139,22 +139,20 @@ bool holdsTheOldContents(const void* block) {
 // An echoing error service that also tells what the spill had done when the report came.
 class SpillWatchingErrorService : public RecordingErrorService {
  public:
-  int reportError(const OrnWString& message, const int& severity,
-                  const OrnString& extra) override {
+  int reportError(const OrnWString& message, const int& severity, const OrnString& extra) override {
     const char* block = "changed";
     if (*watchedBlock == nullptr) {
       block = "gone";
     } else if (*watchedBlock == originalBlock && holdsTheOldContents(*watchedBlock)) {
       block = "untouched";
     }
-    std::fprintf(stderr, "spill at the report: calls %s; block %s\n",
-                 watchedFiles->calls().c_str(), block);
+    std::fprintf(stderr, "spill at the report: calls %s; block %s\n", watchedFiles->calls().c_str(),
+                 block);
     return RecordingErrorService::reportError(message, severity, extra);
   }
 };
 
-class HardeningSpillSweep : public MemoryHostTest,
-                            public testing::WithParamInterface<SpillCase> {
+class HardeningSpillSweep : public MemoryHostTest, public testing::WithParamInterface<SpillCase> {
  protected:
   void SetUp() override {
     MemoryHostTest::SetUp();

@@ -10,7 +10,7 @@
 #include <string>
 
 // Exit statuses of a child that finished its work.
-constexpr int childFinished = 0;          // correct results, and the planned fault was met
+constexpr int childFinished = 0;           // correct results, and the planned fault was met
 constexpr int childFinishedUnfaulted = 3;  // correct results, but the planned fault never came
 constexpr int childWrongResult = 4;        // a result differed from what it must be
 

@@ -46,7 +46,7 @@ class KeepingTestService : public IOrnTestService {
 
 struct Names {
   bool declined = false;
-  std::vector<std::string> names;    // "C:name" for a class, "I:name/parent" for an interface
+  std::vector<std::string> names;  // "C:name" for a class, "I:name/parent" for an interface
 };
 
 // Enumerates object into a collector this host builds; stopNames go into its stop set first.
@@ -85,9 +85,10 @@ void readFacts(IOrnComponent* component, IOrnCompInternal* internal,
   Names names = enumerate(component, {}, nullptr);
   check.expect(names.declined && names.names.empty(), "component declines enumeration");
   names = enumerate(descriptor, {}, nullptr);
-  check.expect(!names.declined && names.names == std::vector<std::string>{"C:OrnClcBinary",
-                                                                          "I:IOrnClcBinary/OrnClcBinary"},
-               "descriptor names");
+  check.expect(
+      !names.declined &&
+          names.names == std::vector<std::string>{"C:OrnClcBinary", "I:IOrnClcBinary/OrnClcBinary"},
+      "descriptor names");
   // A stop set with many names, one of them the descriptor's interface: both arrays end empty.
   std::vector<std::string> many;
   for (int i = 0; i < 40; ++i) many.push_back("IStop" + std::to_string(i) + "\xE9");
@@ -102,8 +103,7 @@ void readFacts(IOrnComponent* component, IOrnCompInternal* internal,
   check.expect(!stopped && names.names.size() == 2, "names that are not reported never stop");
 }
 
-void createEveryClass(IOrnComponent* component, IOrnCompInternal* internal,
-                      WorkloadCheck& check) {
+void createEveryClass(IOrnComponent* component, IOrnCompInternal* internal, WorkloadCheck& check) {
   const int count = internal->classCount();
   std::vector<OrnID> ids;
   OrnID id;
@@ -128,16 +128,15 @@ void createEveryClass(IOrnComponent* component, IOrnCompInternal* internal,
     check.expect(!names.declined && !names.names.empty() && names.names[0] == "C:" + name,
                  name + " enumerates its class first");
     for (size_t i = 1; i < names.names.size(); ++i) {
-      check.expect(names.names[i].rfind("I:", 0) == 0 &&
-                       names.names[i].size() > name.size() + 1 &&
+      check.expect(names.names[i].rfind("I:", 0) == 0 && names.names[i].size() > name.size() + 1 &&
                        names.names[i].compare(names.names[i].size() - name.size() - 1,
                                               std::string::npos, "/" + name) == 0,
                    name + " interface names carry their class");
     }
     if (IExampleCounter* counter = viewOf<IExampleCounter>(object)) {
-      check.expect(counter->increment(2) == 2 && counter->increment(3) == 5 &&
-                       counter->value() == 5,
-                   name + " counts");
+      check.expect(
+          counter->increment(2) == 2 && counter->increment(3) == 5 && counter->value() == 5,
+          name + " counts");
     }
     object->release();
   }
@@ -202,7 +201,8 @@ std::u16string textOf(const OrnWString& s) { return s.text ? std::u16string(s.te
 
 // Every size class boundary of the pool, and blocks that bypass it.
 void strings(WorkloadCheck& check) {
-  static const size_t sizes[] = {0, 1, 3, 4, 10, 100, 1000, 8191, 8192, 8193, 40000, 262143, 300000};
+  static const size_t sizes[] = {0,    1,    3,    4,     10,     100,   1000,
+                                 8191, 8192, 8193, 40000, 262143, 300000};
   unsigned seed = 0;
   for (size_t n : sizes) {
     const std::string model = pattern(n, ++seed);
@@ -234,8 +234,7 @@ void wideTextAndTranslation(WorkloadCheck& check) {
   }
   check.expect(textOf(wide) == model && wideStringIsSound(wide), "appended wide text");
   const OrnWString replaced = wide.replaceRange(5, 100, OrnWString("<>"));
-  check.expect(textOf(replaced) == model.substr(0, 5) + u"<>" + model.substr(100),
-               "replaceRange");
+  check.expect(textOf(replaced) == model.substr(0, 5) + u"<>" + model.substr(100), "replaceRange");
   OrnWString copy(wide);
   copy.append(copy);
   check.expect(textOf(copy) == model + model, "self-append of a copy");

@@ -5,11 +5,10 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <nlohmann/json.hpp>
 #include <sstream>
 #include <string>
 #include <vector>
-
-#include <nlohmann/json.hpp>
 
 #include "platform/module_loader.h"
 
@@ -28,8 +27,8 @@ std::string module(const std::string& name) { return besideTests(name, ORN_MODUL
 // A fresh directory of the test's own under the system's temp directory.
 std::filesystem::path scratchDirectory() {
   const testing::TestInfo* info = testing::UnitTest::GetInstance()->current_test_info();
-  std::filesystem::path dir = std::filesystem::temp_directory_path() /
-                              (std::string("orn-host-cli-") + info->name());
+  std::filesystem::path dir =
+      std::filesystem::temp_directory_path() / (std::string("orn-host-cli-") + info->name());
   std::filesystem::remove_all(dir);
   std::filesystem::create_directories(dir);
   return dir;
@@ -90,7 +89,8 @@ TEST(HostCli, InspectIsTheDefaultAndNamesOurModule) {
   EXPECT_NE(plain.out.find("name:        component_template"), std::string::npos) << plain.out;
   EXPECT_NE(plain.out.find("build stamp: 2010-12-16 11:42"), std::string::npos);
 
-  const nlohmann::json facts = parsed(runHost("inspect --json " + quoted(module("component_template"))));
+  const nlohmann::json facts =
+      parsed(runHost("inspect --json " + quoted(module("component_template"))));
   EXPECT_EQ(facts["name"], "component_template");
   EXPECT_EQ(facts["interfaceVersion"], 100);
   EXPECT_EQ(facts["descriptor"]["version"], 1);
@@ -138,8 +138,8 @@ TEST(HostCli, CheckJsonOfABrokenModuleNamesTheRuleAndExitsOne) {
   EXPECT_TRUE(found);
   bool serviceListed = false;
   for (const auto& change : report["serviceChanges"]) {
-    serviceListed = serviceListed || (change["service"] == "IOrnErrorService" &&
-                                      change["change"] == 1);
+    serviceListed =
+        serviceListed || (change["service"] == "IOrnErrorService" && change["change"] == 1);
   }
   EXPECT_TRUE(serviceListed) << report.dump();
 }
@@ -199,11 +199,13 @@ TEST(HostCli, BadSettingsLinesAreReportedWithFileAndLine) {
   const std::filesystem::path dir = scratchDirectory();
   const std::filesystem::path settings = dir / "host.ini";
   std::ofstream(settings) << "[Directories]\n"
-                             "Temp Directory = " << dir.string() << "\n"
+                             "Temp Directory = "
+                          << dir.string()
+                          << "\n"
                              "this line is wrong\n"
                              "[unclosed\n";
   const HostRun run = runHost("check --settings " + quoted(settings.string()) + " " +
-                          quoted(module("component_template")));
+                              quoted(module("component_template")));
   EXPECT_EQ(run.status, 2);
   EXPECT_EQ(run.out, "");
   const std::string file = settings.string();
@@ -242,8 +244,8 @@ TEST(HostCli, OptionsCountBeforeAndAfterTheSubcommandName) {
 TEST(HostCli, SetTakesOnePairAndLeavesTheModuleArgumentAlone) {
   const std::filesystem::path dir = scratchDirectory();
   const std::string temp = "Directories/Temp Directory=" + dir.string();
-  const HostRun run = runHost("check --set " + quoted(temp) + " " +
-                              quoted(module("component_template")));
+  const HostRun run =
+      runHost("check --set " + quoted(temp) + " " + quoted(module("component_template")));
   EXPECT_EQ(run.status, 0) << run.out << run.err;
   EXPECT_EQ(run.err.find("expected KEY=VALUE"), std::string::npos) << run.err;
 

@@ -92,7 +92,8 @@ TEST(Win32ModuleReload, ModulesTakingTurnsGetTheSameVerdictEachRound) {
     for (const Expected& expected : modules) {
       const CheckReport report = checked(builtModule(expected.module));
       EXPECT_EQ(report.count(CheckOutcome::fail), expected.failed)
-          << expected.module << " round " << round << "\n" << failedRules(report);
+          << expected.module << " round " << round << "\n"
+          << failedRules(report);
       EXPECT_EQ(report.count(CheckOutcome::skip), 0) << expected.module;
     }
   }
@@ -143,8 +144,7 @@ TEST(Win32ModuleReload, TheModulesOwnDllMainAsksForNoThreadNotifications) {
   std::string error;
   ModuleHandle module = platformLoadModule(builtModule("component_template"), &error);
   ASSERT_NE(module, nullptr) << error;
-  const std::vector<std::string> imports =
-      importsOf(static_cast<HMODULE>(module), "KERNEL32.dll");
+  const std::vector<std::string> imports = importsOf(static_cast<HMODULE>(module), "KERNEL32.dll");
   bool asks = false;
   for (const std::string& name : imports) asks = asks || name == "DisableThreadLibraryCalls";
   EXPECT_TRUE(asks) << "the DLL's entry function is not the framework's";
@@ -176,8 +176,7 @@ TEST(Win32ModuleReloadThreaded, ThreadsComingAndGoingWhileLoadedDoNoHarm) {
           ModuleLifetimeScope lifetime;
           for (int k = 0; k < 50; ++k) {
             IOrnUnknown* object = nullptr;
-            if (module.component()->createInstance(firstClass, &object) != 1 ||
-                object == nullptr) {
+            if (module.component()->createInstance(firstClass, &object) != 1 || object == nullptr) {
               failures.fetch_add(1);
               continue;
             }

@@ -243,7 +243,7 @@ TEST(Win32ExtendedPath, LongPathsGetTheFormThatTakesAnyLength) {
   std::wstring tail;
   while (tail.size() < 300) tail += L"\\abcdefghijklmnopqrstuvwxyz";
   const std::wstring shortPath = L"C:\\Temp\\orn-00000001-00000002-temp";
-  EXPECT_EQ(extendedForm(shortPath), shortPath);  // used as it is
+  EXPECT_EQ(extendedForm(shortPath), shortPath);              // used as it is
   EXPECT_EQ(extendedLengthPath(shortPath.c_str()), nullptr);  // and nothing allocated
 
   EXPECT_EQ(extendedForm(L"C:\\Temp" + tail), L"\\\\?\\C:\\Temp" + tail);

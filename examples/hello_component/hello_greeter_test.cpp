@@ -1,10 +1,9 @@
 // Unit tests of HelloGreeter under the recording test host (Orn::testhost): the class is made
 // through the module's class factory, as the host makes it.
-#include <gtest/gtest.h>
-
-#include <orn/orn.h>
-
 #include "hello_greeter.h"
+
+#include <gtest/gtest.h>
+#include <orn/orn.h>
 
 namespace {
 

@@ -2,10 +2,10 @@
 // creates the greeter through the component and prints its greeting.
 //   hello_host MODULE [NAME]
 // Exit status: 0 greeted, 1 the module offers no greeter, 2 the module could not be loaded.
+#include <orn/orn.h>
+
 #include <cstdio>
 #include <string>
-
-#include <orn/orn.h>
 
 #include "hello_greeter.h"
 

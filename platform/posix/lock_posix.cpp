@@ -1,11 +1,11 @@
 // The contended half of RecursiveLock: a bounded spin, then a private futex wait.
-#include "platform/lock.h"
-
 #include <linux/futex.h>
 #include <sys/syscall.h>
 #include <unistd.h>
 
 #include <cerrno>
+
+#include "platform/lock.h"
 
 static_assert(sizeof(std::atomic<uint32_t>) == sizeof(uint32_t), "the futex word is a plain int");
 
@@ -27,8 +27,7 @@ void futexWait(std::atomic<uint32_t>* word, uint32_t expected) {
 }
 
 void futexWakeOne(std::atomic<uint32_t>* word) {
-  syscall(SYS_futex, reinterpret_cast<uint32_t*>(word), FUTEX_WAKE_PRIVATE, 1, nullptr, nullptr,
-          0);
+  syscall(SYS_futex, reinterpret_cast<uint32_t*>(word), FUTEX_WAKE_PRIVATE, 1, nullptr, nullptr, 0);
 }
 
 }  // namespace

@@ -33,9 +33,9 @@ constexpr size_t maxExtendedPath = 32768;
 std::string lastErrorText() {
   const DWORD code = GetLastError();
   char* text = nullptr;
-  FormatMessageA(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
-                     FORMAT_MESSAGE_IGNORE_INSERTS,
-                 nullptr, code, 0, reinterpret_cast<LPSTR>(&text), 0, nullptr);
+  FormatMessageA(
+      FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+      nullptr, code, 0, reinterpret_cast<LPSTR>(&text), 0, nullptr);
   std::string message = text ? text : "cannot load module";
   if (text) LocalFree(text);
   while (!message.empty() && (message.back() == '\n' || message.back() == '\r')) {

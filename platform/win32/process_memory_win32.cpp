@@ -1,5 +1,7 @@
+// clang-format off: windows.h first, psapi.h uses its types.
 #include <windows.h>
 #include <psapi.h>
+// clang-format on
 
 #include "platform/process_memory.h"
 
@@ -33,8 +35,9 @@ bool platformSystemMemory(SystemMemory* out) {
   figures.physicalTotal = status.ullTotalPhys;
   figures.physicalFree = status.ullAvailPhys;
   // The commit limit includes physical memory; what lies beyond it is the page file.
-  figures.swapTotal =
-      status.ullTotalPageFile > status.ullTotalPhys ? status.ullTotalPageFile - status.ullTotalPhys : 0;
+  figures.swapTotal = status.ullTotalPageFile > status.ullTotalPhys
+                          ? status.ullTotalPageFile - status.ullTotalPhys
+                          : 0;
   figures.swapFree = status.ullAvailPageFile > status.ullAvailPhys
                          ? status.ullAvailPageFile - status.ullAvailPhys
                          : 0;
