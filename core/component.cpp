@@ -5,6 +5,7 @@
 #include <new>
 
 #include "core/class_factory.h"
+#include "core/module_globals.h"
 #include "core/teardown.h"
 #include "core/test_operation.h"
 #include "memory/out_of_memory.h"

@@ -1,5 +1,7 @@
-// The component object the host receives from EntryPoint, its factory and customizer, the
-// component descriptor and the class-factory interface behind the component's class operations.
+// What a component author and a host use: the component interfaces the host receives from
+// EntryPoint, the descriptor and class-factory interfaces, and ORN_DEFINE_COMPONENT, which defines
+// a module's start-up and its one export. The framework's own component, descriptor, factory,
+// customizer and module globals are in core/module_globals.h.
 #ifndef ORN_CORE_COMPONENT_H_
 #define ORN_CORE_COMPONENT_H_
 
@@ -64,78 +66,6 @@ class IOrnCompInternal : public virtual IOrnUnknown {
   virtual void runTests(IOrnTestService* testService) = 0;
 };
 
-// The component: stateless; everything it answers comes from module globals.
-class OrnBaseComponent : public IOrnComponent, public IOrnCompInternal {
- public:
-  static constexpr const char* classNameText = "OrnBaseComponent";
-
-  void initialize(IOrnHost* host) override;
-  void terminate() override;
-  int createInstance(const OrnID& classId, IOrnUnknown** out) override;
-  const char* buildStamp() override;
-  IOrnClcBinary* descriptor() override;
-
-  void reserved1() override {}
-  void reserved2() override {}
-  const OrnID* identifier() override;
-  const char* name() override;
-  int classCount() override;
-  bool firstClass(OrnID& id) override;
-  bool nextClass(OrnID& id) override;
-  const char* classNameOf(const OrnID& id) override;
-  bool probe() override { return true; }
-  void runTests(IOrnTestService* testService) override;
-
-  bool queryInterface(const char* name, void** out, int options) override;
-  const char* className() override { return classNameText; }
-};
-
-// The component descriptor: a version and an owned copy of opaque bytes.
-class OrnClcBinary : public IOrnClcBinary {
- public:
-  static constexpr const char* classNameText = "OrnClcBinary";
-
-  OrnClcBinary(int32_t version, const uint8_t* bytes, int32_t size);
-  ~OrnClcBinary() override;
-
-  int32_t version() override { return version_; }
-  const uint8_t* data() override { return data_; }
-  int32_t size() override { return size_; }
-
-  bool queryInterface(const char* name, void** out, int options) override;
-  const char* className() override { return classNameText; }
-
- private:
-  int32_t version_;
-  uint8_t* data_;
-  int32_t size_;
-};
-
-class IOrnComponentFactory {
- public:
-  virtual ~IOrnComponentFactory() = default;
-  virtual IOrnComponent* create() = 0;
-};
-
-class OrnBaseComponentFact : public IOrnComponentFactory {
- public:
-  // A new component (count 0), or null when allocation fails.
-  IOrnComponent* create() override;
-};
-
-class IOrnComponentCustomizer {
- public:
-  virtual ~IOrnComponentCustomizer() = default;
-  virtual bool onInitialize() = 0;
-  virtual bool onTerminate() = 0;
-};
-
-class InternalComponentCustomizer : public IOrnComponentCustomizer {
- public:
-  bool onInitialize() override { return true; }
-  bool onTerminate() override { return true; }
-};
-
 // What a component module defines about itself (see ORN_DEFINE_COMPONENT).
 struct OrnComponentDefinition {
   const char* name;
@@ -143,19 +73,8 @@ struct OrnComponentDefinition {
   uint8_t descriptorBytes[16];
 };
 
-// Module globals. The factory, customizer and class factory are never destroyed while the module
-// is loaded; componentDescriptor is destroyed by the exit list.
-extern OrnBaseComponentFact* componentFactory;
-extern IOrnClassFactory* classFactory;
-extern InternalComponentCustomizer* componentCustomizer;
-extern OrnID componentId;
-extern const char* componentName;
-
-// The build stamp both component interfaces report.
-extern const char* const componentBuildStamp;
-
 // Builds the module's start-up objects in their fixed order from the component's definition.
-// Runs once, from the component's static initialiser.
+// Runs once, from the component's static initialiser that ORN_DEFINE_COMPONENT defines.
 void startModule(const OrnComponentDefinition& definition);
 
 // The export's body: version and component out; 1 on success, 0 writing nothing on bad

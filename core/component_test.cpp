@@ -7,6 +7,7 @@
 
 #include "core/class_factory.h"
 #include "core/interface_names.h"
+#include "core/module_globals.h"
 #include "testhost/test_host.h"
 
 namespace {

@@ -14,8 +14,8 @@
 #include <string>
 #include <vector>
 
-#include "core/component.h"
 #include "core/interface_names.h"
+#include "core/module_globals.h"
 #include "fuzz/fuzz_input.h"
 #include "translation/translator.h"
 

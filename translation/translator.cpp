@@ -2,7 +2,7 @@
 
 #include <new>
 
-#include "core/component.h"
+#include "core/module_globals.h"
 #include "core/service_ptr.h"
 #include "core/teardown.h"
 #include "text/wide_block.h"

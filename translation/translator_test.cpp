@@ -8,8 +8,8 @@
 #include <cstdlib>
 #include <string>
 
-#include "core/component.h"
 #include "core/interface_names.h"
+#include "core/module_globals.h"
 #include "testhost/recording_services.h"
 #include "testhost/test_host.h"
 #include "testhost/translator_services.h"

@@ -11,6 +11,7 @@
 #include "core/component.h"
 #include "core/host.h"
 #include "core/interface_names.h"
+#include "core/module_globals.h"
 #include "core/object.h"
 #include "core/orn_id.h"
 #include "core/service_ptr.h"
@@ -44,16 +45,17 @@
 #include "platform/process_memory.h"
 #include "platform/utf.h"
 
-// A real host (Orn::host): every service, module loading, inspection and the checks of
-// orn-host check.
+// A real host (Orn::host): every service and module loading.
 #include "host/host_language.h"
 #include "host/loaded_module.h"
-#include "host/module_checks.h"
-#include "host/module_facts.h"
 #include "host/orn_host.h"
 #include "host/po_catalogue.h"
 #include "host/test_service.h"
 #include "host/wide_text.h"
+
+// The inspection and the checks of orn-host inspect and orn-host check (Orn::check).
+#include "host/check/module_checks.h"
+#include "host/check/module_facts.h"
 
 // A recording host for unit tests of modules (Orn::testhost).
 #include "testhost/memory_services.h"
