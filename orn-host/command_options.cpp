@@ -1,4 +1,4 @@
-#include "host/command_options.h"
+#include "orn-host/command_options.h"
 
 #include <CLI/CLI.hpp>
 #include <cstdio>

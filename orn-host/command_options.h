@@ -1,6 +1,6 @@
 // Options every orn-host subcommand takes, and the host they configure.
-#ifndef ORN_HOST_COMMAND_OPTIONS_H_
-#define ORN_HOST_COMMAND_OPTIONS_H_
+#ifndef ORN_HOST_CLI_COMMAND_OPTIONS_H_
+#define ORN_HOST_CLI_COMMAND_OPTIONS_H_
 
 #include <cstdint>
 #include <string>
@@ -48,4 +48,4 @@ constexpr int exitOk = 0;
 constexpr int exitChecksFailed = 1;
 constexpr int exitBadInput = 2;
 
-#endif  // ORN_HOST_COMMAND_OPTIONS_H_
+#endif  // ORN_HOST_CLI_COMMAND_OPTIONS_H_

@@ -1,7 +1,7 @@
 #include <cstdio>
 #include <nlohmann/json.hpp>
 
-#include "host/commands.h"
+#include "orn-host/commands.h"
 #include "host/loaded_module.h"
 #include "host/module_lifetime.h"
 #include "host/test_service.h"

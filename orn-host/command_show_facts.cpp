@@ -1,9 +1,9 @@
 #include <cstdio>
 #include <nlohmann/json.hpp>
 
-#include "host/commands.h"
+#include "orn-host/commands.h"
 #include "host/loaded_module.h"
-#include "host/module_facts.h"
+#include "host/check/module_facts.h"
 
 namespace {
 nlohmann::json namesJson(const NameList& list) {

@@ -1,8 +1,8 @@
 // The subcommands of orn-host. Each returns the process's exit status.
-#ifndef ORN_HOST_COMMANDS_H_
-#define ORN_HOST_COMMANDS_H_
+#ifndef ORN_HOST_CLI_COMMANDS_H_
+#define ORN_HOST_CLI_COMMANDS_H_
 
-#include "host/command_options.h"
+#include "orn-host/command_options.h"
 #include "host/orn_host.h"
 
 // Name, build stamp, identifier, descriptor and every class with its names.
@@ -17,4 +17,4 @@ struct TestCommandOptions {
 int runTest(OrnHostApp& host, const HostCommandOptions& options,
             const TestCommandOptions& testOptions);
 
-#endif  // ORN_HOST_COMMANDS_H_
+#endif  // ORN_HOST_CLI_COMMANDS_H_

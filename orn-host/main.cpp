@@ -12,8 +12,8 @@
 #include <string>
 #include <vector>
 
-#include "host/command_options.h"
-#include "host/commands.h"
+#include "orn-host/command_options.h"
+#include "orn-host/commands.h"
 #include "host/orn_host.h"
 #include "platform/command_line.h"
 

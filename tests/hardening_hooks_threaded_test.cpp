@@ -11,7 +11,7 @@
 
 #include "component/example_counter.h"
 #include "host/loaded_module.h"
-#include "host/module_facts.h"
+#include "host/check/module_facts.h"
 #include "host/module_lifetime.h"
 #include "host/orn_host.h"
 

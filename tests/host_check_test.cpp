@@ -7,8 +7,8 @@
 #include <vector>
 
 #include "host/loaded_module.h"
-#include "host/module_checks.h"
-#include "host/module_facts.h"
+#include "host/check/module_checks.h"
+#include "host/check/module_facts.h"
 #include "host/orn_host.h"
 #include "platform/module_loader.h"
 

@@ -13,7 +13,7 @@
 
 #include "core/component.h"
 #include "host/loaded_module.h"
-#include "host/module_checks.h"
+#include "host/check/module_checks.h"
 #include "host/module_lifetime.h"
 #include "host/orn_host.h"
 #include "platform/module_loader.h"

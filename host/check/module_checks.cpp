@@ -1,11 +1,11 @@
-#include "host/module_checks.h"
+#include "host/check/module_checks.h"
 
 #include <map>
 
 #include "host/loaded_module.h"
-#include "host/module_facts.h"
+#include "host/check/module_facts.h"
 #include "host/module_lifetime.h"
-#include "host/object_checks.h"
+#include "host/check/object_checks.h"
 #include "host/test_service.h"
 
 const char* const ruleInterfaceVersion = "interface version is exactly 100";

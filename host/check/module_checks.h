@@ -1,6 +1,6 @@
 // checkModule: checks any module against the framework's rules, one result per rule.
-#ifndef ORN_HOST_MODULE_CHECKS_H_
-#define ORN_HOST_MODULE_CHECKS_H_
+#ifndef ORN_HOST_CHECK_MODULE_CHECKS_H_
+#define ORN_HOST_CHECK_MODULE_CHECKS_H_
 
 #include <string>
 #include <vector>
@@ -52,4 +52,4 @@ extern const char* const ruleNoHeldObjects;
 bool checkModule(OrnHostApp& host, const std::string& path, CheckReport* report,
                  std::string* error);
 
-#endif  // ORN_HOST_MODULE_CHECKS_H_
+#endif  // ORN_HOST_CHECK_MODULE_CHECKS_H_

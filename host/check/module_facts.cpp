@@ -1,4 +1,4 @@
-#include "host/module_facts.h"
+#include "host/check/module_facts.h"
 
 #include "core/interface_names.h"
 #include "host/loaded_module.h"

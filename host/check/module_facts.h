@@ -1,7 +1,7 @@
 // What a host can learn of a loaded module: its facts, its classes and the names its objects
 // answer to.
-#ifndef ORN_HOST_MODULE_FACTS_H_
-#define ORN_HOST_MODULE_FACTS_H_
+#ifndef ORN_HOST_CHECK_MODULE_FACTS_H_
+#define ORN_HOST_CHECK_MODULE_FACTS_H_
 
 #include <cstdint>
 #include <string>
@@ -66,4 +66,4 @@ std::string hexBytes(const std::vector<uint8_t>& bytes);
 // Null-safe copy of a module text.
 std::string textOf(const char* text);
 
-#endif  // ORN_HOST_MODULE_FACTS_H_
+#endif  // ORN_HOST_CHECK_MODULE_FACTS_H_

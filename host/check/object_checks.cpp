@@ -1,4 +1,4 @@
-#include "host/object_checks.h"
+#include "host/check/object_checks.h"
 
 #include <algorithm>
 #include <cctype>

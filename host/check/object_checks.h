@@ -1,13 +1,13 @@
 // Checks of one module object: its views, its shared count, its enumeration and the names it
 // refuses. Each appends a line per fault to a list; an empty list is a pass.
-#ifndef ORN_HOST_OBJECT_CHECKS_H_
-#define ORN_HOST_OBJECT_CHECKS_H_
+#ifndef ORN_HOST_CHECK_OBJECT_CHECKS_H_
+#define ORN_HOST_CHECK_OBJECT_CHECKS_H_
 
 #include <string>
 #include <vector>
 
 #include "core/object.h"
-#include "host/module_facts.h"
+#include "host/check/module_facts.h"
 
 using Faults = std::vector<std::string>;
 
@@ -30,4 +30,4 @@ void checkEnumeration(const std::string& label, IOrnUnknown* object, const NameL
 void checkRefusedNames(const std::string& label, IOrnUnknown* object, const NameList& names,
                        Faults* faults);
 
-#endif  // ORN_HOST_OBJECT_CHECKS_H_
+#endif  // ORN_HOST_CHECK_OBJECT_CHECKS_H_
