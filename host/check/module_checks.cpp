@@ -2,35 +2,13 @@
 
 #include <map>
 
-#include "host/loaded_module.h"
 #include "host/check/module_facts.h"
-#include "host/module_lifetime.h"
 #include "host/check/object_checks.h"
+#include "host/loaded_module.h"
+#include "host/module_lifetime.h"
 #include "host/test_service.h"
 
-const char* const ruleInterfaceVersion = "interface version is exactly 100";
-const char* const ruleHooks = "reference counting runs through the host's hooks";
-const char* const ruleComponentViews = "component answers IOrnComponent and IOrnCompInternal";
-const char* const ruleSharedViews =
-    "every view answers IOrnUnknown with the same view and one shared count";
-const char* const ruleEnumeration = "queryInterface agrees with the enumeration";
-const char* const ruleRefusedNames = "unknown and wrong-case names are refused";
-const char* const ruleClassWalk = "the class walk lists every class once";
-const char* const ruleCreatedAtZero = "every class creates with count 0 under its name";
-const char* const ruleLastRelease = "every object is destroyed by its last release";
-const char* const ruleUnknownClass = "unknown class identifiers are refused";
-const char* const ruleDescriptor = "the descriptor is one object that survives references";
-const char* const ruleRunTests = "runTests answers";
-const char* const ruleServicesReleased = "every service reference is released after unload";
-const char* const ruleNoHeldObjects = "no module object is left holding references";
-
 namespace {
-const char* const ruleOrder[] = {
-    ruleInterfaceVersion, ruleHooks,     ruleComponentViews,   ruleSharedViews,   ruleEnumeration,
-    ruleRefusedNames,     ruleClassWalk, ruleCreatedAtZero,    ruleLastRelease,   ruleUnknownClass,
-    ruleDescriptor,       ruleRunTests,  ruleServicesReleased, ruleNoHeldObjects,
-};
-
 // Faults collected per rule while the checks run; turned into results at the end.
 struct RuleLog {
   std::map<std::string, Faults> faults;
@@ -236,7 +214,7 @@ bool checkModule(OrnHostApp& host, const std::string& path, CheckReport* report,
   IOrnUnknown* componentUnknown = nullptr;
   if (module.version() != ornInterfaceVersion) {
     log.fail(ruleInterfaceVersion, "the module reports " + std::to_string(module.version()));
-    for (const char* rule : ruleOrder) log.skip(rule, "the interface version is wrong");
+    for (const char* rule : checkRules) log.skip(rule, "the interface version is wrong");
   } else {
     const int64_t hookCallsBefore = host.tracker().addRefCalls();
     module.attach(host);
@@ -277,7 +255,7 @@ bool checkModule(OrnHostApp& host, const std::string& path, CheckReport* report,
   const std::vector<ErrorReport> all = host.errors().reports();
   report->reports.assign(all.begin() + static_cast<std::ptrdiff_t>(reportsBefore), all.end());
 
-  for (const char* rule : ruleOrder) {
+  for (const char* rule : checkRules) {
     CheckResult result{rule, CheckOutcome::pass, ""};
     const Faults& faults = log.faults[rule];
     if (!faults.empty()) {

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "host/check/check_rules.h"
 #include "host/error_service.h"
 #include "host/orn_host.h"
 #include "host/ref_tracker.h"
@@ -19,7 +20,7 @@ struct CheckResult {
 
 struct CheckReport {
   std::string path;
-  std::vector<CheckResult> checks;                        // in the fixed order of the rules
+  std::vector<CheckResult> checks;                        // one per rule, in checkRules order
   std::vector<HeldObject> heldObjects;                    // module objects still held after unload
   std::vector<OrnHostApp::ServiceChange> serviceChanges;  // after unload
   std::vector<ErrorReport> reports;                       // what came through the error service
@@ -29,22 +30,6 @@ struct CheckReport {
   // True when no check failed and none was skipped.
   bool allPassed() const;
 };
-
-// The names of the rules, in report order.
-extern const char* const ruleInterfaceVersion;
-extern const char* const ruleHooks;
-extern const char* const ruleComponentViews;
-extern const char* const ruleSharedViews;
-extern const char* const ruleEnumeration;
-extern const char* const ruleRefusedNames;
-extern const char* const ruleClassWalk;
-extern const char* const ruleCreatedAtZero;
-extern const char* const ruleLastRelease;
-extern const char* const ruleUnknownClass;
-extern const char* const ruleDescriptor;
-extern const char* const ruleRunTests;
-extern const char* const ruleServicesReleased;
-extern const char* const ruleNoHeldObjects;
 
 // Loads the module at path, attaches host, runs every check, unloads and checks what the module
 // left behind. The host's error service is kept quiet while the checks run (the reports are in
