@@ -2,15 +2,9 @@
 #ifndef ORN_HOST_MODULE_LIFETIME_H_
 #define ORN_HOST_MODULE_LIFETIME_H_
 
-#if defined(__SANITIZE_ADDRESS__)
-#define ORN_HOST_LEAK_CHECKER 1
-#elif defined(__has_feature)
-#if __has_feature(address_sanitizer)
-#define ORN_HOST_LEAK_CHECKER 1
-#endif
-#endif
+#include "platform/config.h"
 
-#if defined(ORN_HOST_LEAK_CHECKER)
+#if defined(ORN_ADDRESS_SANITIZER)
 #include <sanitizer/lsan_interface.h>
 #endif
 
@@ -21,7 +15,7 @@
 // what a module leaks). Does nothing in other builds. Per thread.
 class ModuleLifetimeScope {
  public:
-#if defined(ORN_HOST_LEAK_CHECKER)
+#if defined(ORN_ADDRESS_SANITIZER)
   ModuleLifetimeScope() { __lsan_disable(); }
   ~ModuleLifetimeScope() { __lsan_enable(); }
 #else

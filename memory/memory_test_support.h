@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "memory/out_of_memory.h"
+#include "platform/config.h"
 #include "testhost/memory_services.h"
 #include "testhost/recording_services.h"
 #include "testhost/settings_services.h"
@@ -82,7 +83,7 @@ class MemoryHostTest : public testing::Test {
     const testing::TestInfo* test = testing::UnitTest::GetInstance()->current_test_info();
 #if defined(_WIN32)
     const char* flavour = "win32";
-#elif defined(__SANITIZE_ADDRESS__)
+#elif defined(ORN_ADDRESS_SANITIZER)
     const char* flavour = "asan";
 #else
     const char* flavour = "native";

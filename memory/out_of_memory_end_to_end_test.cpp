@@ -10,6 +10,7 @@
 
 #include "memory/memory_test_support.h"
 #include "memory/ubrrealloc.h"
+#include "platform/config.h"
 #include "platform/heap.h"
 #include "testhost/translator_services.h"
 
@@ -56,7 +57,7 @@ TEST_F(OutOfMemoryEndToEndTest, SmallHeapBudgetEndsWithTheTranslatedMessageOnce)
 }
 
 // The sanitizers reserve far more address space than any small limit allows.
-#if !defined(_WIN32) && !defined(__SANITIZE_ADDRESS__) && !defined(__SANITIZE_THREAD__)
+#if !defined(_WIN32) && !defined(ORN_ADDRESS_SANITIZER) && !defined(ORN_THREAD_SANITIZER)
 // Bytes of address space the process uses now.
 uint64_t addressSpaceInUse() {
   std::ifstream status("/proc/self/status");

@@ -6,6 +6,7 @@
 
 #include "core/check.h"
 #include "core/host.h"
+#include "core/no_destructor.h"
 #include "core/service_ptr.h"
 #include "core/teardown.h"
 #include "memory/manager_retry.h"
@@ -107,12 +108,8 @@ using ManagerHolder = SPtr<OrnMM::IOrnMManager>;
 void releaseMemoryManager();
 
 ManagerHolder& managerHolder() {
-  alignas(ManagerHolder) static unsigned char storage[sizeof(ManagerHolder)];
-  static ManagerHolder* holder = [] {
-    ManagerHolder* built = new (storage) ManagerHolder();
-    registerTeardown(releaseMemoryManager);
-    return built;
-  }();
+  static NoDestructor<ManagerHolder> holder;
+  [[maybe_unused]] static const bool dropsAtUnload = (registerTeardown(releaseMemoryManager), true);
   return *holder;
 }
 

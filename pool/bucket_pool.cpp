@@ -6,6 +6,7 @@
 
 #include "memory/out_of_memory.h"
 #include "memory/ubrrealloc.h"
+#include "platform/config.h"
 #include "platform/heap.h"
 #include "pool/pool_binding.h"
 #include "pool/pool_check.h"
@@ -142,7 +143,7 @@ PoolSizeClass BucketMemoryPool::sizeClass(int32_t size) const {
   if (size <= linearLimit) {
     // A power-of-two step (the usual 4) divides by shifting: this runs on every pool call.
     const int32_t index = granularity > 0 && (granularity & (granularity - 1)) == 0
-                              ? (size - 1) >> __builtin_ctz(static_cast<uint32_t>(granularity))
+                              ? (size - 1) >> countTrailingZeros(static_cast<uint32_t>(granularity))
                               : (size - 1) / granularity;
     return PoolSizeClass{index, (index + 1) * granularity};
   }

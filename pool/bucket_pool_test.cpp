@@ -443,7 +443,7 @@ TEST(BucketPoolCheck, FindsABrokenStackAndReportsIt) {
   EXPECT_EQ(handler->expressions.size(), 2u);
 }
 
-#ifdef ORN_POOL_ASAN
+#ifdef ORN_ADDRESS_SANITIZER
 TEST(BucketPoolSanitizer, FreeBlocksArePoisonedWhileTheySitInABucket) {
   BucketMemoryPool* pool = newInstalledPool();
   int32_t capacity = 0;

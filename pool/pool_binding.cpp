@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "core/service_ptr.h"
+#include "platform/config.h"
 #include "platform/heap.h"
 #include "pool/pool_check.h"
 
@@ -48,7 +49,7 @@ BucketMemoryPool* offeredPool(IPtr<IBucketMemoryPool>& service) {
 }
 
 // Own -> Shared once the host offers a pool. Caller holds poolLock.
-__attribute__((noinline, cold)) void secondLook() {
+ORN_COLD void secondLook() {
   ownPoolAllocCount = 0;
   IPtr<IBucketMemoryPool> service;
   BucketMemoryPool* candidate = offeredPool(service);
@@ -62,7 +63,7 @@ __attribute__((noinline, cold)) void secondLook() {
 }  // service releases its reference after the module took its own
 
 // Unbound -> Shared or Own. Caller holds poolLock.
-__attribute__((noinline, cold)) void bindFirstPool() {
+ORN_COLD void bindFirstPool() {
   IPtr<IBucketMemoryPool> service;
   BucketMemoryPool* pool = offeredPool(service);
   if (pool == nullptr) {
@@ -78,7 +79,7 @@ __attribute__((noinline, cold)) void bindFirstPool() {
 
 namespace {
 // A negative request is a caller's fault: told to the assertion handler, served as 0.
-__attribute__((noinline, cold)) int reportNegativeSize(int size) {
+ORN_COLD int reportNegativeSize(int size) {
   ORN_POOL_CHECK(size >= 0);
   return 0;
 }

@@ -7,15 +7,9 @@
 #include <cstddef>
 #include <cstdint>
 
-#if defined(__SANITIZE_ADDRESS__)
-#define ORN_POOL_ASAN 1
-#elif defined(__has_feature)
-#if __has_feature(address_sanitizer)
-#define ORN_POOL_ASAN 1
-#endif
-#endif
+#include "platform/config.h"
 
-#ifdef ORN_POOL_ASAN
+#ifdef ORN_ADDRESS_SANITIZER
 #include <sanitizer/asan_interface.h>
 #if __has_include(<sanitizer/allocator_interface.h>)
 #include <sanitizer/allocator_interface.h>

@@ -5,6 +5,7 @@
 #include <new>
 
 #include "core/host.h"
+#include "core/no_destructor.h"
 #include "core/service_ptr.h"
 #include "core/teardown.h"
 #include "platform/clock.h"
@@ -24,12 +25,9 @@ using DirServiceHolder = SPtr<IOrnDirService>;
 // The directory service, looked up once on first use and kept whatever the answer. Never
 // destroyed: the exit list drops its reference. Not synchronised.
 DirServiceHolder& dirService() {
-  alignas(DirServiceHolder) static unsigned char storage[sizeof(DirServiceHolder)];
-  static DirServiceHolder* holder = [] {
-    DirServiceHolder* built = new (storage) DirServiceHolder();
-    registerTeardown([] { dirService().reset(); });
-    return built;
-  }();
+  static NoDestructor<DirServiceHolder> holder;
+  [[maybe_unused]] static const bool dropsAtUnload =
+      (registerTeardown([] { dirService().reset(); }), true);
   return *holder;
 }
 

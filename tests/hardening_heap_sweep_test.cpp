@@ -24,6 +24,7 @@
 #include "host/loaded_module.h"
 #include "host/orn_host.h"
 #include "memory/memory_test_support.h"
+#include "platform/config.h"
 #include "platform/file.h"
 #include "tests/hardening_sweep.h"
 #include "tests/hardening_workload.h"
@@ -67,7 +68,7 @@ std::filesystem::path spillDirectory() {
   const testing::TestInfo* test = testing::UnitTest::GetInstance()->current_test_info();
 #if defined(_WIN32)
   std::string name = "orn-sweep-win32-";
-#elif defined(__SANITIZE_ADDRESS__)
+#elif defined(ORN_ADDRESS_SANITIZER)
   std::string name = "orn-sweep-asan-";
 #else
   std::string name = "orn-sweep-native-";

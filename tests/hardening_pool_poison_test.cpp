@@ -12,7 +12,7 @@
 
 namespace {
 
-#ifdef ORN_POOL_ASAN
+#ifdef ORN_ADDRESS_SANITIZER
 
 // Reads through a pointer the compiler may not drop.
 char readThrough(const char* p) { return *static_cast<const volatile char*>(p); }
@@ -54,6 +54,6 @@ TEST(HardeningPoolPoison, BlockHandedOutAgainIsWholeAndTheNextOneStaysPoisoned) 
   poolFree(capacity, &again);
 }
 
-#endif  // ORN_POOL_ASAN
+#endif  // ORN_ADDRESS_SANITIZER
 
 }  // namespace

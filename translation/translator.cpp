@@ -3,6 +3,7 @@
 #include <new>
 
 #include "core/module_globals.h"
+#include "core/no_destructor.h"
 #include "core/service_ptr.h"
 #include "core/teardown.h"
 #include "text/wide_block.h"
@@ -16,12 +17,9 @@ using TranslatorHolder = IPtr<IOrnTranslator>;
 // out-of-memory report made while the module unloads still finds a usable holder. Built at
 // start-up (see below) or by an earlier first use; not synchronised.
 TranslatorHolder& translatorHolder() {
-  alignas(TranslatorHolder) static unsigned char storage[sizeof(TranslatorHolder)];
-  static TranslatorHolder* holder = [] {
-    TranslatorHolder* built = new (storage) TranslatorHolder();
-    registerTeardown(releaseCurrentTranslator);
-    return built;
-  }();
+  static NoDestructor<TranslatorHolder> holder;
+  [[maybe_unused]] static const bool dropsAtUnload =
+      (registerTeardown(releaseCurrentTranslator), true);
   return *holder;
 }
 
@@ -31,13 +29,9 @@ const bool translatorHolderBuiltAtStartup = (translatorHolder(), true);
 // one in static storage is used; it keeps one reference of its own, so it is never deleted.
 IOrnTranslator* makePassThrough() {
   if (OrnTrivialTranslator* made = new (std::nothrow) OrnTrivialTranslator()) return made;
-  alignas(OrnTrivialTranslator) static unsigned char storage[sizeof(OrnTrivialTranslator)];
-  static OrnTrivialTranslator* reserve = [] {
-    OrnTrivialTranslator* built = new (storage) OrnTrivialTranslator();
-    built->refCountField = 1;
-    return built;
-  }();
-  return reserve;
+  static NoDestructor<OrnTrivialTranslator> reserve;
+  [[maybe_unused]] static const bool ownReference = (reserve->refCountField = 1, true);
+  return reserve.get();
 }
 }  // namespace
 
