@@ -1,8 +1,8 @@
 #include <cstdio>
 #include <nlohmann/json.hpp>
 
-#include "orn-host/commands.h"
 #include "host/check/module_checks.h"
+#include "orn-host/commands.h"
 
 namespace {
 const char* outcomeText(CheckOutcome outcome) {

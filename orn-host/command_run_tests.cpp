@@ -1,10 +1,10 @@
 #include <cstdio>
 #include <nlohmann/json.hpp>
 
-#include "orn-host/commands.h"
 #include "host/loaded_module.h"
 #include "host/module_lifetime.h"
 #include "host/test_service.h"
+#include "orn-host/commands.h"
 
 int runTest(OrnHostApp& host, const HostCommandOptions& options,
             const TestCommandOptions& testOptions) {

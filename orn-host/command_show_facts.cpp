@@ -1,9 +1,9 @@
 #include <cstdio>
 #include <nlohmann/json.hpp>
 
-#include "orn-host/commands.h"
-#include "host/loaded_module.h"
 #include "host/check/module_facts.h"
+#include "host/loaded_module.h"
+#include "orn-host/commands.h"
 
 namespace {
 nlohmann::json namesJson(const NameList& list) {

@@ -2,8 +2,8 @@
 #ifndef ORN_HOST_CLI_COMMANDS_H_
 #define ORN_HOST_CLI_COMMANDS_H_
 
-#include "orn-host/command_options.h"
 #include "host/orn_host.h"
+#include "orn-host/command_options.h"
 
 // Name, build stamp, identifier, descriptor and every class with its names.
 int runInspect(OrnHostApp& host, const HostCommandOptions& options);

@@ -12,9 +12,9 @@
 #include <string>
 #include <vector>
 
+#include "host/orn_host.h"
 #include "orn-host/command_options.h"
 #include "orn-host/commands.h"
-#include "host/orn_host.h"
 #include "platform/command_line.h"
 
 namespace {

@@ -10,8 +10,8 @@
 #include <vector>
 
 #include "component/example_counter.h"
-#include "host/loaded_module.h"
 #include "host/check/module_facts.h"
+#include "host/loaded_module.h"
 #include "host/module_lifetime.h"
 #include "host/orn_host.h"
 

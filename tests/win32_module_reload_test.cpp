@@ -12,8 +12,8 @@
 #include <vector>
 
 #include "core/component.h"
-#include "host/loaded_module.h"
 #include "host/check/module_checks.h"
+#include "host/loaded_module.h"
 #include "host/module_lifetime.h"
 #include "host/orn_host.h"
 #include "platform/module_loader.h"

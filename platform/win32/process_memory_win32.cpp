@@ -1,4 +1,5 @@
-// clang-format off: windows.h first, psapi.h uses its types.
+// windows.h first: psapi.h uses its types.
+// clang-format off
 #include <windows.h>
 #include <psapi.h>
 // clang-format on
