@@ -112,6 +112,15 @@ TEST(HostCheck, ClassCreatedWithCountOneIsCaught) {
   EXPECT_EQ(report.count(CheckOutcome::fail), 2);
 }
 
+TEST(HostCheck, ObjectHandedOverWithAWrongStatusIsRefusedAndStillReleased) {
+  const CheckReport report = checked(besideTests("broken_created_with_status_two"));
+  expectOnlyBroken(report, ruleCreatedAtZero, "Offered: createInstance gave status 2");
+  bool destroyed = false;
+  for (const ErrorReport& r : report.reports)
+    destroyed = destroyed || r.message == "Offered destroyed";
+  EXPECT_TRUE(destroyed) << "the object the module handed over was never released";
+}
+
 TEST(HostCheck, ServiceReferenceNeverReleasedIsCaught) {
   const CheckReport report = checked(besideTests("broken_leaked_service"));
   expectOnlyBroken(report, ruleServicesReleased, "IOrnErrorService: 1 reference never released");

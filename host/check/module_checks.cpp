@@ -76,6 +76,11 @@ void checkClasses(RuleLog& log, OrnHostApp& host, LoadedModule& module) {
     if (status != 1 || object == nullptr) {
       log.fail(ruleCreatedAtZero, label + ": createInstance gave status " + std::to_string(status) +
                                       (object ? "" : " and no object"));
+      if (object != nullptr) {
+        // Handed over all the same: the host's to release, like any object it was given.
+        object->addRef();
+        object->release();
+      }
       continue;
     }
     const int count = object->refCount();
