@@ -34,10 +34,15 @@ class OrnTClassItemFactory : public OrnItemFactory {
   }
 };
 
-// Registers class T under ID with T::classNameText, in one line at namespace scope:
+// Registers class T under ID with T::classNameText, in one line at namespace scope; T may be
+// named with its namespace:
 //   ORN_REGISTER_CLASS(ExampleCounter, exampleCounterId);
+//   ORN_REGISTER_CLASS(shapes::Circle, circleId);
+// The factory's name is made unique per registration, not from T, which may hold "::".
 #define ORN_REGISTER_CLASS(T, ID) \
-  static OrnTClassItemFactory<T> ornItemFactory_##T((ID), T::classNameText)
+  static OrnTClassItemFactory<T> ORN_CLASS_FACTORY_NAME(__COUNTER__)((ID), T::classNameText)
+#define ORN_CLASS_FACTORY_NAME(n) ORN_CLASS_FACTORY_NAME_JOINED(n)
+#define ORN_CLASS_FACTORY_NAME_JOINED(n) ornItemFactory_##n
 
 using OrnClassRegistry = OrnHashTable<OrnID, OrnItemFactory*>;
 
