@@ -1,0 +1,3 @@
+// Force-included into libstdc++'s own sources when they are built for the Microsoft ABI target.
+// clang names gcc's rdseed builtin differently.
+#define __builtin_ia32_rdseed_si_step __builtin_ia32_rdseed32_step
