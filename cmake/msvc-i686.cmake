@@ -35,18 +35,26 @@ set(ORN_MSVC_MINGW_INCLUDE /usr/i686-w64-mingw32/include)
 # -D__declspec=__declspec: mingw's _mingw.h then marks the C run-time's functions and data
 # dllimport, as it does for gcc.
 # -fsized-deallocation: the sized operator delete that libstdc++ declares and calls.
+# _GLIBCXX_GTHREAD_USE_WEAK=0: libwinpthread's functions are called directly (COFF weak
+# references would be definitions in every object).
 set(_orn_msvc_flags "-nostdinc++ -isystem ${ORN_MSVC_OVERLAY} -isystem ${ORN_MSVC_GXX_INCLUDE} \
 -isystem ${ORN_MSVC_GXX_INCLUDE}/i686-w64-mingw32 -isystem ${ORN_MSVC_GXX_INCLUDE}/backward \
 -isystem ${ORN_MSVC_MINGW_INCLUDE} -fgnuc-version=4.2.1 -D_X86_ -D__declspec=__declspec \
--fsized-deallocation")
+-fsized-deallocation -D_GLIBCXX_GTHREAD_USE_WEAK=0")
 set(CMAKE_C_FLAGS_INIT "-fgnuc-version=4.2.1 -D_X86_ -D__declspec=__declspec \
 -isystem ${ORN_MSVC_MINGW_INCLUDE}")
 set(CMAKE_CXX_FLAGS_INIT "${_orn_msvc_flags}")
 # No Microsoft libraries: the objects' default-library requests are ignored; every image gets the
-# project's start-up, C++ library and import libraries (cmake/msvc/OrnMsvcRuntime.cmake).
-set(CMAKE_EXE_LINKER_FLAGS_INIT "-Xlinker /nodefaultlib -Xlinker /safeseh")
-set(CMAKE_SHARED_LINKER_FLAGS_INIT "-Xlinker /nodefaultlib -Xlinker /safeseh")
-set(CMAKE_MODULE_LINKER_FLAGS_INIT "-Xlinker /nodefaultlib -Xlinker /safeseh")
+# project's start-up, C++ library and import libraries (cmake/msvc/OrnMsvcRuntime.cmake). No
+# /safeseh: libwinpthread's objects (gcc-built) carry no SafeSEH marker, and an image without a
+# handler table lets the loader dispatch to any handler, msvcrt.dll's C++ frame handler among them.
+# /ignore:4217: the C run-time functions the project defines itself (platform/msvc/) are declared
+# dllimport by mingw's headers.
+set(_orn_msvc_link "-Wno-unused-command-line-argument -Xlinker /nodefaultlib -Xlinker /safeseh:no \
+-Xlinker /ignore:4217 -Xlinker /errorlimit:0")
+set(CMAKE_EXE_LINKER_FLAGS_INIT "${_orn_msvc_link}")
+set(CMAKE_SHARED_LINKER_FLAGS_INIT "${_orn_msvc_link}")
+set(CMAKE_MODULE_LINKER_FLAGS_INIT "${_orn_msvc_link}")
 set(CMAKE_C_STANDARD_LIBRARIES "")
 set(CMAKE_CXX_STANDARD_LIBRARIES "")
 set(CMAKE_MSVC_RUNTIME_LIBRARY "")

@@ -22,12 +22,23 @@ include(${CMAKE_CURRENT_LIST_DIR}/OrnMsvcStdcxx.cmake)
 set(_orn_msvc_rt ${PROJECT_SOURCE_DIR}/platform/msvc)
 add_library(orn_msvc_crt STATIC ${_orn_msvc_rt}/crt_sections.c ${_orn_msvc_rt}/exit_list.c
   ${_orn_msvc_rt}/startup_dll.c ${_orn_msvc_rt}/startup_exe.c ${_orn_msvc_rt}/default_dllmain.c
-  ${_orn_msvc_rt}/thread_statics.c ${_orn_msvc_rt}/load_config.c ${_orn_msvc_rt}/compat_shims.c
+  ${_orn_msvc_rt}/thread_statics.c ${_orn_msvc_rt}/compat_shims.c
+  ${_orn_msvc_rt}/posix_names.c ${_orn_msvc_rt}/dirent_win32.c
   ${_orn_msvc_rt}/cxx_runtime.cpp)
 target_compile_options(orn_msvc_crt PRIVATE -O1)
 
-find_file(ORN_MSVC_WINPTHREAD libwinpthread.a PATHS /usr/i686-w64-mingw32/lib NO_DEFAULT_PATH
-  REQUIRED)
+# libwinpthread without gcc's DWARF sections, which lld-link would only warn about.
+find_file(ORN_MSVC_MINGW_WINPTHREAD libwinpthread.a PATHS /usr/i686-w64-mingw32/lib
+  NO_DEFAULT_PATH REQUIRED)
+find_program(ORN_MSVC_OBJCOPY NAMES llvm-objcopy-14 llvm-objcopy REQUIRED)
+set(ORN_MSVC_WINPTHREAD ${ORN_MSVC_IMPORT_DIR}/winpthread.lib)
+if(NOT EXISTS ${ORN_MSVC_WINPTHREAD})
+  execute_process(COMMAND ${ORN_MSVC_OBJCOPY} --strip-debug ${ORN_MSVC_MINGW_WINPTHREAD}
+    ${ORN_MSVC_WINPTHREAD} RESULT_VARIABLE rc ERROR_VARIABLE err)
+  if(NOT rc EQUAL 0)
+    message(FATAL_ERROR "cannot copy ${ORN_MSVC_MINGW_WINPTHREAD}: ${err}")
+  endif()
+endif()
 add_library(orn_msvc_runtime INTERFACE)
 # The C++ library and the glue first: their atexit and operator new come before msvcrt.dll's.
 target_link_libraries(orn_msvc_runtime INTERFACE orn_msvc_stdcxx orn_msvc_crt

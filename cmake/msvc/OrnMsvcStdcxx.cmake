@@ -30,13 +30,14 @@ endif()
 set(_s ${_orn_stdcxx_dir}/src)
 set(_cfg ${_orn_stdcxx_dir}/config)
 # The lists of libstdc++'s own src/*/Makefile.am (less the compatibility-* files of older
-# releases' symbol versions, and debug.cc of the checked debug mode), with the configured host
+# releases' symbol versions, and debug.cc of the checked debug mode; c++98/compatibility.cc
+# defines the istream::ignore specialisations for a library without symbol versions), with the configured host
 # files at their source paths.
-set(_orn_stdcxx98 bitmap_allocator pool_allocator mt_allocator codecvt complex_io globals_io
+set(_orn_stdcxx98 bitmap_allocator pool_allocator mt_allocator codecvt complex_io
     hash_tr1 hashtable_tr1 ios_failure ios_init ios_locale list list-aux list-aux-2
     list_associated list_associated-2 locale locale_facets math_stubs_float
     math_stubs_long_double stdexcept strstream tree istream istream-string streambuf valarray
-    cow-istream-string allocator-inst concept-inst ext-inst misc-inst)
+    cow-istream-string allocator-inst concept-inst ext-inst misc-inst compatibility)
 list(TRANSFORM _orn_stdcxx98 PREPEND ${_s}/c++98/)
 list(TRANSFORM _orn_stdcxx98 APPEND .cc)
 list(APPEND _orn_stdcxx98 ${_cfg}/locale/generic/codecvt_members.cc
@@ -51,13 +52,15 @@ set(_orn_stdcxx11 chrono codecvt condition_variable cow-stdexcept ctype functexc
     regex shared_ptr snprintf_lite system_error thread cow-locale_init cow-shim_facets
     cxx11-hash_tr1 cxx11-ios_failure cxx11-shim_facets cxx11-stdexcept cow-fstream-inst
     cow-sstream-inst cow-string-inst cow-string-io-inst cow-wstring-inst cow-wstring-io-inst
-    cxx11-locale-inst cxx11-wlocale-inst ext11-inst fstream-inst ios-inst iostream-inst
+    cxx11-locale-inst cxx11-wlocale-inst sso_string ext11-inst fstream-inst ios-inst iostream-inst
     istream-inst locale-inst ostream-inst sstream-inst streambuf-inst string-inst
     string-io-inst wlocale-inst wstring-inst wstring-io-inst)
 list(TRANSFORM _orn_stdcxx11 PREPEND ${_s}/c++11/)
 list(TRANSFORM _orn_stdcxx11 APPEND .cc)
 list(APPEND _orn_stdcxx11 ${_cfg}/os/mingw32-w64/ctype_configure_char.cc
-  ${_cfg}/locale/generic/ctype_members.cc)
+  ${_cfg}/locale/generic/ctype_members.cc
+  # In place of c++98/globals_io.cc: the stream objects under their Microsoft-ABI symbols.
+  ${PROJECT_SOURCE_DIR}/platform/msvc/stdcxx/globals_io.cc)
 set(_orn_stdcxx17 floating_from_chars floating_to_chars fs_dir fs_ops fs_path memory_resource
     cow-fs_dir cow-fs_ops cow-fs_path cow-string-inst ostream-inst string-inst)
 list(TRANSFORM _orn_stdcxx17 PREPEND ${_s}/c++17/)
@@ -85,10 +88,19 @@ function(_orn_stdcxx_objects name standard)
 endfunction()
 _orn_stdcxx_objects(orn_msvc_stdcxx98 98 ${_orn_stdcxx98})
 target_include_directories(orn_msvc_stdcxx98 PRIVATE ${_s}/c++98)
-target_compile_definitions(orn_msvc_stdcxx98 PRIVATE _GLIBCXX_USE_CXX11_ABI=0)
+# The generic facets once more for the old (copy-on-write) string ABI that the dual-ABI locale
+# also registers.
+_orn_stdcxx_objects(orn_msvc_stdcxx98cow 98 ${_cfg}/locale/generic/collate_members.cc
+  ${_cfg}/locale/generic/messages_members.cc ${_cfg}/locale/generic/monetary_members.cc
+  ${_cfg}/locale/generic/numeric_members.cc)
+target_include_directories(orn_msvc_stdcxx98cow PRIVATE ${_s}/c++98)
+target_compile_definitions(orn_msvc_stdcxx98cow PRIVATE _GLIBCXX_USE_CXX11_ABI=0)
 _orn_stdcxx_objects(orn_msvc_stdcxx11 11 ${_orn_stdcxx11} ${_orn_stdcxx98_as11})
 target_include_directories(orn_msvc_stdcxx11 PRIVATE ${_s}/c++11 ${_s}/c++98)
-set_source_files_properties(${_orn_stdcxx98_as11} PROPERTIES COMPILE_OPTIONS -fchar8_t)
+set_source_files_properties(${_orn_stdcxx98_as11} ${_s}/c++11/codecvt.cc ${_s}/c++11/limits.cc
+  PROPERTIES COMPILE_OPTIONS -fchar8_t)
+set_property(SOURCE ${_s}/c++98/locale_init.cc APPEND PROPERTY COMPILE_OPTIONS
+  -include${PROJECT_SOURCE_DIR}/platform/msvc/stdcxx/locale_init_ids.h)
 _orn_stdcxx_objects(orn_msvc_stdcxx17 17 ${_orn_stdcxx17} ${_orn_supcxx})
 target_include_directories(orn_msvc_stdcxx17 PRIVATE ${_s}/c++17)
 _orn_stdcxx_objects(orn_msvc_stdcxx20 20 ${_orn_stdcxx20})
@@ -98,7 +110,7 @@ set_source_files_properties(${_s}/c++98/ios_failure.cc ${_s}/c++11/cxx11-ios_fai
   PROPERTIES COMPILE_OPTIONS -fno-rtti)
 
 add_library(orn_msvc_stdcxx STATIC $<TARGET_OBJECTS:orn_msvc_stdcxx98>
-  $<TARGET_OBJECTS:orn_msvc_stdcxx11> $<TARGET_OBJECTS:orn_msvc_stdcxx17>
+  $<TARGET_OBJECTS:orn_msvc_stdcxx98cow>  $<TARGET_OBJECTS:orn_msvc_stdcxx11> $<TARGET_OBJECTS:orn_msvc_stdcxx17>
   $<TARGET_OBJECTS:orn_msvc_stdcxx20>)
 set_target_properties(orn_msvc_stdcxx PROPERTIES LINKER_LANGUAGE CXX)
 unset(_s)

@@ -111,3 +111,33 @@ wchar_t* __cdecl wmemchr(const wchar_t* s, wchar_t c, size_t n) {
   }
   return 0;
 }
+
+/* C99 conversions that msvcrt.dll has under other names (long double is double here). */
+__declspec(dllimport) long long __cdecl _strtoi64(const char*, char**, int);
+__declspec(dllimport) unsigned long long __cdecl _strtoui64(const char*, char**, int);
+__declspec(dllimport) double __cdecl strtod(const char*, char**);
+long long __cdecl strtoll(const char* text, char** end, int base) {
+  return _strtoi64(text, end, base);
+}
+unsigned long long __cdecl strtoull(const char* text, char** end, int base) {
+  return _strtoui64(text, end, base);
+}
+long double __cdecl strtold(const char* text, char** end) { return strtod(text, end); }
+
+/* A copy of an environment variable (null when unset), as later run-times export it. */
+__declspec(dllimport) char* __cdecl getenv(const char*);
+__declspec(dllimport) void* __cdecl malloc(size_t);
+__declspec(dllimport) size_t __cdecl strlen(const char*);
+int __cdecl _dupenv_s(char** value, size_t* length, const char* name) {
+  const char* found = getenv(name);
+  *value = 0;
+  if (length) *length = 0;
+  if (!found) return 0;
+  size_t size = strlen(found) + 1;
+  char* copy = (char*)malloc(size);
+  if (!copy) return 12; /* ENOMEM */
+  memcpy(copy, found, size);
+  *value = copy;
+  if (length) *length = size;
+  return 0;
+}
