@@ -101,6 +101,8 @@ set_source_files_properties(${_orn_stdcxx98_as11} ${_s}/c++11/codecvt.cc ${_s}/c
   PROPERTIES COMPILE_OPTIONS -fchar8_t)
 set_property(SOURCE ${_s}/c++98/locale_init.cc APPEND PROPERTY COMPILE_OPTIONS
   -include${PROJECT_SOURCE_DIR}/platform/msvc/stdcxx/locale_init_ids.h)
+set_property(SOURCE ${_s}/c++17/fs_dir.cc APPEND PROPERTY COMPILE_OPTIONS
+  -include${PROJECT_SOURCE_DIR}/platform/msvc/stdcxx/fs_dir_names.h)
 _orn_stdcxx_objects(orn_msvc_stdcxx17 17 ${_orn_stdcxx17} ${_orn_supcxx})
 target_include_directories(orn_msvc_stdcxx17 PRIVATE ${_s}/c++17)
 _orn_stdcxx_objects(orn_msvc_stdcxx20 20 ${_orn_stdcxx20})

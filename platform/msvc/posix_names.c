@@ -69,3 +69,22 @@ OrnWctype __cdecl wctype(const char* name) {
   }
   return 0;
 }
+
+__declspec(dllimport) int __cdecl _creat(const char*, int);
+__declspec(dllimport) int __cdecl _dup(int);
+__declspec(dllimport) int __cdecl _dup2(int, int);
+__declspec(dllimport) double __cdecl _nextafter(double, double);
+struct _stat32;
+__declspec(dllimport) int __cdecl _stat(const char*, struct _stat32*);
+int __cdecl creat(const char* name, int mode) { return _creat(name, mode); }
+int __cdecl dup(int fd) { return _dup(fd); }
+int __cdecl dup2(int from, int to) { return _dup2(from, to); }
+double __cdecl nextafter(double x, double y) { return _nextafter(x, y); }
+/* msvcrt.dll's _stat is the 32-bit-time, 32-bit-size one. */
+int __cdecl _stat32(const char* name, struct _stat32* info) { return _stat(name, info); }
+/* Later run-times' switch for abort's message box and crash report; msvcrt.dll has neither. */
+unsigned int __cdecl _set_abort_behavior(unsigned int flags, unsigned int mask) {
+  (void)flags;
+  (void)mask;
+  return 0;
+}
