@@ -61,3 +61,10 @@ function(_orn_msvc_link_runtime dir)
 endfunction()
 cmake_language(DEFER DIRECTORY ${PROJECT_SOURCE_DIR} CALL _orn_msvc_link_runtime
   ${PROJECT_SOURCE_DIR})
+
+# The package: the run-time beside the framework, the C++ headers the toolchain file puts first.
+install(TARGETS orn_msvc_stdcxx orn_msvc_crt ARCHIVE DESTINATION lib/orn-msvc)
+install(FILES ${ORN_MSVC_WINPTHREAD} DESTINATION lib/orn-msvc)
+install(FILES ${ORN_MSVC_IMPORT_LIBS} DESTINATION lib/orn-msvc/import)
+install(DIRECTORY ${PROJECT_SOURCE_DIR}/platform/msvc/include/ DESTINATION lib/cmake/Orn/msvc/include)
+install(FILES ${CMAKE_CURRENT_LIST_DIR}/OrnMsvcRuntimeImport.cmake DESTINATION lib/cmake/Orn)

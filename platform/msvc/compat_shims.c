@@ -30,7 +30,7 @@ __declspec(dllimport) void* __cdecl memmove(void*, const void*, size_t);
 /* stdin, stdout, stderr by index. */
 FILE* __cdecl __acrt_iob_func(unsigned index) { return &__iob_func()[index]; }
 /* libwinpthread calls it through an import pointer. */
-FILE* (__cdecl* const orn_imp_acrt_iob_func)(unsigned) __asm__("__imp____acrt_iob_func") =
+FILE*(__cdecl* const orn_imp_acrt_iob_func)(unsigned)__asm__("__imp____acrt_iob_func") =
     __acrt_iob_func;
 
 int __cdecl __mingw_vfprintf(FILE* file, const char* format, va_list args) {
@@ -54,8 +54,7 @@ int __cdecl __mingw_vsnprintf(char* buffer, size_t size, const char* format, va_
   }
   return needed;
 }
-int __cdecl __mingw_vsnwprintf(wchar_t* buffer, size_t size, const wchar_t* format,
-                               va_list args) {
+int __cdecl __mingw_vsnwprintf(wchar_t* buffer, size_t size, const wchar_t* format, va_list args) {
   va_list copy;
   va_copy(copy, args);
   int needed = _vscwprintf(format, copy);

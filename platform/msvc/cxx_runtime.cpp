@@ -21,7 +21,9 @@ terminate_handler set_terminate(terminate_handler handler) noexcept {
   return __atomic_exchange_n(&terminateHandler, handler, __ATOMIC_ACQ_REL);
 }
 
-terminate_handler get_terminate() noexcept { return __atomic_load_n(&terminateHandler, __ATOMIC_ACQUIRE); }
+terminate_handler get_terminate() noexcept {
+  return __atomic_load_n(&terminateHandler, __ATOMIC_ACQUIRE);
+}
 
 void terminate() noexcept {
   if (terminate_handler handler = get_terminate()) {

@@ -47,23 +47,26 @@ float __cdecl __mingw_strtof(const char* text, char** end) { return (float)strto
 typedef unsigned short OrnWctype;
 __declspec(dllimport) int __cdecl strcmp(const char*, const char*);
 OrnWctype __cdecl wctype(const char* name) {
-  enum { kUpper = 0x1, kLower = 0x2, kDigit = 0x4, kSpace = 0x8, kPunct = 0x10, kControl = 0x20,
-         kBlank = 0x40, kHex = 0x80, kAlpha = 0x103 };
+  enum {
+    kUpper = 0x1,
+    kLower = 0x2,
+    kDigit = 0x4,
+    kSpace = 0x8,
+    kPunct = 0x10,
+    kControl = 0x20,
+    kBlank = 0x40,
+    kHex = 0x80,
+    kAlpha = 0x103
+  };
   static const struct {
     const char* name;
     OrnWctype mask;
-  } classes[] = {{"alnum", kAlpha | kDigit},
-                 {"alpha", kAlpha},
-                 {"blank", kBlank},
-                 {"cntrl", kControl},
-                 {"digit", kDigit},
-                 {"graph", kPunct | kAlpha | kDigit},
-                 {"lower", kLower},
-                 {"print", kPunct | kAlpha | kDigit | kBlank},
-                 {"punct", kPunct},
-                 {"space", kSpace},
-                 {"upper", kUpper},
-                 {"xdigit", kHex}};
+  } classes[] = {{"alnum", kAlpha | kDigit}, {"alpha", kAlpha},
+                 {"blank", kBlank},          {"cntrl", kControl},
+                 {"digit", kDigit},          {"graph", kPunct | kAlpha | kDigit},
+                 {"lower", kLower},          {"print", kPunct | kAlpha | kDigit | kBlank},
+                 {"punct", kPunct},          {"space", kSpace},
+                 {"upper", kUpper},          {"xdigit", kHex}};
   for (size_t i = 0; i < sizeof classes / sizeof classes[0]; ++i) {
     if (strcmp(name, classes[i].name) == 0) return classes[i].mask;
   }

@@ -1,6 +1,6 @@
 /* A console executable's entry point: initialisers, main(argc, argv) with msvcrt.dll's parsed
-   arguments, exit. msvcrt.dll's exit runs the image's exit list (registered with its _onexit here), so a
-   program that calls exit() itself destroys its statics too. */
+   arguments, exit. msvcrt.dll's exit runs the image's exit list (registered with its _onexit here),
+   so a program that calls exit() itself destroys its statics too. */
 #include "crt_sections.h"
 
 typedef struct {

@@ -17,8 +17,11 @@ __declspec(allocate(".tls$ZZZ")) char _tls_end = 0;
 __declspec(allocate(".CRT$XLA")) OrnTlsCallback __xl_a = 0;
 __declspec(allocate(".CRT$XLZ")) OrnTlsCallback __xl_z = 0;
 /* The callbacks (.CRT$XL?, sorted between the markers) start after __xl_a. */
-const OrnTlsDirectory _tls_used = {(unsigned long)&_tls_start, (unsigned long)&_tls_end,
-                                   (unsigned long)&_tls_index, (unsigned long)(&__xl_a + 1), 0,
+const OrnTlsDirectory _tls_used = {(unsigned long)&_tls_start,
+                                   (unsigned long)&_tls_end,
+                                   (unsigned long)&_tls_index,
+                                   (unsigned long)(&__xl_a + 1),
+                                   0,
                                    0};
 /* fs:[0x2c] holds the thread's TLS array. */
 __asm__(".globl __tls_array\n.set __tls_array, 44\n");
