@@ -3,6 +3,8 @@
    for a gcc build). */
 #include <stddef.h>
 
+#pragma clang diagnostic ignored "-Wbuiltin-requires-header"
+
 typedef struct OrnFile OrnFile; /* msvcrt.dll's FILE */
 __declspec(dllimport) int __cdecl _close(int);
 __declspec(dllimport) int __cdecl _read(int, void*, unsigned);
