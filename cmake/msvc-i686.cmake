@@ -49,9 +49,10 @@ set(CMAKE_CXX_FLAGS_INIT "${_orn_msvc_flags}")
 # /safeseh: libwinpthread's objects (gcc-built) carry no SafeSEH marker, and an image without a
 # handler table lets the loader dispatch to any handler, msvcrt.dll's C++ frame handler among them.
 # /ignore:4217: the C run-time functions the project defines itself (platform/msvc/) are declared
-# dllimport by mingw's headers.
+# dllimport by mingw's headers. /include:__tls_used: every image has a TLS directory, so that
+# libwinpthread's thread-exit callback runs in each.
 set(_orn_msvc_link "-Wno-unused-command-line-argument -Xlinker /nodefaultlib -Xlinker /safeseh:no \
--Xlinker /ignore:4217 -Xlinker /errorlimit:0")
+-Xlinker /ignore:4217 -Xlinker /errorlimit:0 -Xlinker /include:__tls_used")
 set(CMAKE_EXE_LINKER_FLAGS_INIT "${_orn_msvc_link}")
 set(CMAKE_SHARED_LINKER_FLAGS_INIT "${_orn_msvc_link}")
 set(CMAKE_MODULE_LINKER_FLAGS_INIT "${_orn_msvc_link}")
