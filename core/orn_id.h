@@ -17,9 +17,11 @@ class OrnID {
   uint8_t data4[8] = {0, 0, 0, 0, 0, 0, 0, 0};
 
   OrnID() = default;
-  OrnID(uint32_t d1, uint16_t d2, uint16_t d3, const uint8_t (&d4)[8])
+  // constexpr, so that an identifier constant is set before any static initialiser runs: the
+  // Microsoft ABI build runs an inline variable's initialiser after the registrations that copy it.
+  constexpr OrnID(uint32_t d1, uint16_t d2, uint16_t d3, const uint8_t (&d4)[8])
       : data1(d1), data2(d2), data3(d3) {
-    std::memcpy(data4, d4, sizeof data4);
+    for (int i = 0; i < 8; ++i) data4[i] = d4[i];
   }
   OrnID(const OrnID& other) = default;
   OrnID& operator=(const OrnID& other) = default;

@@ -134,15 +134,23 @@ static_assert(offsetof(PoolBucket, capacity) == 0 &&
                   offsetof(PoolBucket, top) == 2 * sizeof(void*) &&
                   sizeof(PoolBucket) == 3 * sizeof(void*),
               "PoolBucket: {capacity, entries, top}");
-// The pool's own table pointer comes first, then its fields; the shared IOrnUnknown part
-// (table pointer and count) follows them.
-static_assert(offsetof(BucketMemoryPool, bucketCount) == sizeof(void*) &&
-                  offsetof(BucketMemoryPool, buckets) == 2 * sizeof(void*) &&
-                  offsetof(BucketMemoryPool, granularity) == 3 * sizeof(void*) &&
-                  offsetof(BucketMemoryPool, linearLimit) == 3 * sizeof(void*) + 4 &&
-                  offsetof(BucketMemoryPool, maxPooledSize) == 3 * sizeof(void*) + 8,
-              "BucketMemoryPool: {table, bucketCount, buckets, granularity, linearLimit, "
-              "maxPooledSize}");
+// The pool's own table pointer comes first, then (Microsoft C++ ABI) the pointer to its
+// virtual-base offsets, then its fields; the shared IOrnUnknown part (table pointer and count)
+// follows them.
+#if defined(_MSC_VER)
+#define ORN_POOL_FIELDS_AT (2 * sizeof(void*))
+#else
+#define ORN_POOL_FIELDS_AT sizeof(void*)
+#endif
+static_assert(
+    offsetof(BucketMemoryPool, bucketCount) == ORN_POOL_FIELDS_AT &&
+        offsetof(BucketMemoryPool, buckets) == ORN_POOL_FIELDS_AT + sizeof(void*) &&
+        offsetof(BucketMemoryPool, granularity) == ORN_POOL_FIELDS_AT + 2 * sizeof(void*) &&
+        offsetof(BucketMemoryPool, linearLimit) == ORN_POOL_FIELDS_AT + 2 * sizeof(void*) + 4 &&
+        offsetof(BucketMemoryPool, maxPooledSize) == ORN_POOL_FIELDS_AT + 2 * sizeof(void*) + 8,
+    "BucketMemoryPool: {table, [virtual-base offsets,] bucketCount, buckets, "
+    "granularity, linearLimit, maxPooledSize}");
+#undef ORN_POOL_FIELDS_AT
 #if defined(__GNUC__)
 #pragma GCC diagnostic pop
 #endif

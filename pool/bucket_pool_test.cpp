@@ -368,16 +368,27 @@ TEST(BucketPoolLayout, OwnSlotsAreAllocateDeallocatePurgeInTableOrderAndFieldsSi
   EXPECT_TRUE(purge(self));
   EXPECT_EQ(pool->buckets[2], nullptr);
 
-  // Fields as a host reads them: after the table pointer, by pointer-sized steps.
+  // Fields as a host reads them: after the table pointer (and, in the Microsoft layout, the
+  // pointer to the virtual-base offsets), by pointer-sized steps.
   const char* raw = static_cast<const char*>(self);
+#if defined(_MSC_VER)
+  const size_t fields = 2 * sizeof(void*);
+  // The offsets table's second entry leads from that pointer to the IOrnUnknown part.
+  const int32_t* offsets = nullptr;
+  std::memcpy(&offsets, raw + sizeof(void*), sizeof offsets);
+  EXPECT_EQ(raw + sizeof(void*) + offsets[1],
+            reinterpret_cast<const char*>(static_cast<IOrnUnknown*>(pool)));
+#else
+  const size_t fields = sizeof(void*);
+#endif
   int32_t word = 0;
-  std::memcpy(&word, raw + sizeof(void*), 4);
+  std::memcpy(&word, raw + fields, 4);
   EXPECT_EQ(word, 2050);
   PoolBucket** buckets = nullptr;
-  std::memcpy(&buckets, raw + 2 * sizeof(void*), sizeof buckets);
+  std::memcpy(&buckets, raw + fields + sizeof(void*), sizeof buckets);
   EXPECT_EQ(buckets, pool->buckets);
   int32_t params[3] = {};
-  std::memcpy(params, raw + 3 * sizeof(void*), sizeof params);
+  std::memcpy(params, raw + fields + 2 * sizeof(void*), sizeof params);
   EXPECT_EQ(params[0], 4);
   EXPECT_EQ(params[1], 8192);
   EXPECT_EQ(params[2], 262144);

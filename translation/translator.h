@@ -12,6 +12,24 @@
 class IOrnTranslator : public virtual IOrnUnknown {
  public:
   static constexpr const char* lookupName = "IOrnTranslator";
+#if defined(_MSC_VER)
+  // The Microsoft ABI lays overloads out in the reverse order of their declaration: declared from
+  // the text-only one up, they take the table positions 1 (count and array) to 8 (text only).
+  virtual OrnWString translate(const char* text) = 0;
+  virtual OrnWString translate(const char* text, const OrnWString* a1) = 0;
+  virtual OrnWString translate(const char* text, const OrnWString* a1, const OrnWString* a2) = 0;
+  virtual OrnWString translate(const char* text, const OrnWString* a1, const OrnWString* a2,
+                               const OrnWString* a3) = 0;
+  virtual OrnWString translate(const char* text, const OrnWString* a1, const OrnWString* a2,
+                               const OrnWString* a3, const OrnWString* a4) = 0;
+  virtual OrnWString translate(const char* text, const OrnWString* a1, const OrnWString* a2,
+                               const OrnWString* a3, const OrnWString* a4,
+                               const OrnWString* a5) = 0;
+  virtual OrnWString translate(const char* text, const OrnWString* a1, const OrnWString* a2,
+                               const OrnWString* a3, const OrnWString* a4, const OrnWString* a5,
+                               const OrnWString* a6) = 0;
+  virtual OrnWString translate(const char* text, int32_t count, const OrnWString* args) = 0;
+#else
   virtual OrnWString translate(const char* text, int32_t count, const OrnWString* args) = 0;
   virtual OrnWString translate(const char* text, const OrnWString* a1, const OrnWString* a2,
                                const OrnWString* a3, const OrnWString* a4, const OrnWString* a5,
@@ -26,6 +44,7 @@ class IOrnTranslator : public virtual IOrnUnknown {
   virtual OrnWString translate(const char* text, const OrnWString* a1, const OrnWString* a2) = 0;
   virtual OrnWString translate(const char* text, const OrnWString* a1) = 0;
   virtual OrnWString translate(const char* text) = 0;
+#endif
   virtual bool probe(int32_t value) = 0;
 };
 

@@ -11,8 +11,13 @@
 
 namespace {
 // Stands for any interface that derives virtually from IOrnUnknown, to find a view's IOrnUnknown
-// part when the host does not know the view's type. Never instantiated.
-class OpaqueInterface : public virtual IOrnUnknown {};
+// part when the host does not know the view's type. Never instantiated. Like every interface it
+// has a table of its own operations at its head: in the Microsoft layout the pointer to the
+// virtual-base offsets follows that table, so the stand-in needs one too.
+class OpaqueInterface : public virtual IOrnUnknown {
+ public:
+  virtual void ownOperation() = 0;
+};
 
 // The IOrnUnknown part of a view of a known interface.
 template <class I>
