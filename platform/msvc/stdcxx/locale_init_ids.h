@@ -2,6 +2,8 @@
 // old-ABI facets' ids by their Itanium symbols; under the Microsoft ABI those names are plain
 // globals, so the linker is told which facet id each one stands for.
 #pragma once
+// One linker directive a line, unbroken:
+// clang-format off
 #pragma comment(linker, "/alternatename:?_ZNSt8numpunctIcE2idE@@3Vid@locale@std@@A=?id@?$numpunct@D@std@@2V0locale@2@A")
 #pragma comment(linker, "/alternatename:?_ZNSt7collateIcE2idE@@3Vid@locale@std@@A=?id@?$collate@D@std@@2V0locale@2@A")
 #pragma comment(linker, "/alternatename:?_ZNSt8time_getIcSt19istreambuf_iteratorIcSt11char_traitsIcEEE2idE@@3Vid@locale@std@@A=?id@?$time_get@DV?$istreambuf_iterator@DU?$char_traits@D@std@@@std@@@std@@2V0locale@2@A")
@@ -18,3 +20,4 @@
 #pragma comment(linker, "/alternatename:?_ZNSt10moneypunctIwLb0EE2idE@@3Vid@locale@std@@A=?id@?$moneypunct@_W$0A@@std@@2V0locale@2@A")
 #pragma comment(linker, "/alternatename:?_ZNSt10moneypunctIwLb1EE2idE@@3Vid@locale@std@@A=?id@?$moneypunct@_W$00@std@@2V0locale@2@A")
 #pragma comment(linker, "/alternatename:?_ZNSt8messagesIwE2idE@@3Vid@locale@std@@A=?id@?$messages@_W@std@@2V0locale@2@A")
+// clang-format on
