@@ -10,6 +10,7 @@
 #include "core/component.h"
 #include "core/host.h"
 #include "core/interface_names.h"
+#include "core/module_globals.h"
 #include "core/orn_id.h"
 #include "pool/bucket_pool.h"
 #include "text/orn_array.h"
