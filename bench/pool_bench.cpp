@@ -8,12 +8,9 @@
 #include <mutex>
 #include <thread>
 
+#include "bench/glibc_allocator.h"
 #include "platform/lock.h"
 #include "pool/pool_binding.h"
-
-// glibc's allocator by its own names: the plain names belong to mimalloc in this process.
-extern "C" void* __libc_malloc(size_t size);
-extern "C" void __libc_free(void* block);
 
 namespace {
 
@@ -44,9 +41,9 @@ struct MutexPoolPair {
 struct GlibcPair {
   static void* alloc(int size, int* capacity) {
     *capacity = size;
-    return __libc_malloc(static_cast<size_t>(size));
+    return glibc.malloc(static_cast<size_t>(size));
   }
-  static void release(void* block, int) { __libc_free(block); }
+  static void release(void* block, int) { glibc.free(block); }
 };
 
 struct MimallocPair {
