@@ -33,12 +33,12 @@ def main():
     pairs = dumps(os.path.join(out, "bench_pool_pairs"))
     print("Instructions per allocate + free pair, loop included:")
     print()
-    print("| process | size (B) | pool | glibc | mimalloc |")
-    print("|---|---|---:|---:|---:|")
+    print("| process | size (B) | pool | pool, no lock (floor) | glibc | mimalloc |")
+    print("|---|---|---:|---:|---:|---:|")
     for where in ("never-threaded", "threaded"):
         for size in ("16", "64", "256", "4096"):
             cells = [f"{pairs.get((a, size, where), float('nan')):.1f}"
-                     for a in ("pool", "glibc", "mimalloc")]
+                     for a in ("pool", "pool-no-lock", "glibc", "mimalloc")]
             print(f"| {where} | {size} | " + " | ".join(cells) + " |")
     finds = dumps(os.path.join(out, "bench_hash_finds"))
     print()

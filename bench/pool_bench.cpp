@@ -38,6 +38,18 @@ struct MutexPoolPair {
   }
 };
 
+// The floor: the same pool's bucket work with no lock around it (the inline paths' own pop and
+// push, falling back to the locked calls on a miss). Sound only while no other thread uses the
+// pool, as in the single-thread runs it is measured in.
+struct NoLockPoolPair {
+  static void* alloc(int size, int* capacity) {
+    void* block = poolPopDirect(size, capacity);
+    return block != nullptr ? block : poolAlloc(size, capacity);
+  }
+  static void release(void* block, int capacity) {
+    if (!poolPushDirect(capacity, block)) poolFree(capacity, &block);
+  }
+};
 struct GlibcPair {
   static void* alloc(int size, int* capacity) {
     *capacity = size;
@@ -138,9 +150,11 @@ BENCHMARK_TEMPLATE(BM_PairInThreadedProcess, PoolPair)->Apply(sizes)->Setup(star
 BENCHMARK_TEMPLATE(BM_PairInThreadedProcess, GlibcPair)->Apply(sizes)->Setup(startAThread);
 BENCHMARK_TEMPLATE(BM_PairInThreadedProcess, MimallocPair)->Apply(sizes)->Setup(startAThread);
 BENCHMARK_TEMPLATE(BM_PairInThreadedProcess, MutexPoolPair)->Apply(sizes)->Setup(startAThread);
+BENCHMARK_TEMPLATE(BM_PairInThreadedProcess, NoLockPoolPair)->Apply(sizes)->Setup(startAThread);
 BENCHMARK_TEMPLATE(BM_Batch64InThreadedProcess, PoolPair)->Apply(sizes)->Setup(startAThread);
 BENCHMARK_TEMPLATE(BM_Batch64InThreadedProcess, GlibcPair)->Apply(sizes)->Setup(startAThread);
 BENCHMARK_TEMPLATE(BM_Batch64InThreadedProcess, MimallocPair)->Apply(sizes)->Setup(startAThread);
+BENCHMARK_TEMPLATE(BM_Batch64InThreadedProcess, NoLockPoolPair)->Apply(sizes)->Setup(startAThread);
 
 // The lock alone: one lock + unlock, uncontended and with two threads.
 void BM_Lock_RecursiveLock(benchmark::State& state) {

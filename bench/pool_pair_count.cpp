@@ -21,6 +21,19 @@ struct PoolPair {
   static void* alloc(int size, int* capacity) { return poolAlloc(size, capacity); }
   static void release(void* block, int capacity) { poolFree(capacity, &block); }
 };
+// The floor: the same pool's bucket work with no lock around it (the inline paths' own pop and
+// push, falling back to the locked calls on a miss). Sound only while no other thread uses the
+// pool, as in the single-thread runs it is measured in.
+struct NoLockPoolPair {
+  static constexpr const char* name = "pool-no-lock";
+  static void* alloc(int size, int* capacity) {
+    void* block = poolPopDirect(size, capacity);
+    return block != nullptr ? block : poolAlloc(size, capacity);
+  }
+  static void release(void* block, int capacity) {
+    if (!poolPushDirect(capacity, block)) poolFree(capacity, &block);
+  }
+};
 struct GlibcPair {
   static constexpr const char* name = "glibc";
   static void* alloc(int size, int* capacity) {
@@ -65,6 +78,7 @@ void row(const char* where, int size) {
 void rows(const char* where) {
   for (int size : {16, 64, 256, 4096}) {
     row<PoolPair>(where, size);
+    row<NoLockPoolPair>(where, size);
     row<GlibcPair>(where, size);
     row<MimallocPair>(where, size);
   }

@@ -38,66 +38,72 @@ extern BucketMemoryPool* directPool;
 void* poolAllocSlow(int size, int* capacity);
 void poolFreeSlow(int capacity, void** block);
 
+// The bucket work of the inline paths, for a caller that holds poolLock. directPool is then
+// sound to use as it stands (see above): a class is one shift, its slot exists, and the only
+// work left is the pop or the push and the second-look count. Each answers null or false, having
+// changed nothing, when the case is not theirs: no directPool, a size outside 1..8192, a bucket
+// that is missing, empty or full, an entry dropped by an earlier pop, a second look that is due.
+inline void* poolPopDirect(int size, int* capacity) {
+  BucketMemoryPool* const pool = directPool;
+  const bool own = ownPool;
+  if (pool == nullptr ||
+      static_cast<uint32_t>(size - 1) >= uint32_t{BucketMemoryPool::linearLimitDefault} ||
+      (own && ownPoolAllocCount > poolSecondLookAfter)) {
+    return nullptr;
+  }
+  PoolBucket* const bucket = pool->buckets[(size - 1) >> BucketMemoryPool::granularityShiftDefault];
+  if (bucket == nullptr || bucket->top <= 0) return nullptr;
+  const PoolEntry entry = bucket->entries[bucket->top];
+  if (entry.block == nullptr) return nullptr;
+  --bucket->top;
+  *capacity = entry.size;
+  ownPoolAllocCount += own;
+  unpoisonBlock(entry.block, entry.size);
+  return entry.block;
+}
+inline bool poolPushDirect(int capacity, void* block) {
+  BucketMemoryPool* const pool = directPool;
+  if (pool == nullptr || capacity <= 0 || capacity > BucketMemoryPool::linearLimitDefault) {
+    return false;
+  }
+  const int32_t index = (capacity - 1) >> BucketMemoryPool::granularityShiftDefault;
+  PoolBucket* const bucket = pool->buckets[index];
+  if (bucket == nullptr || bucket->top + 1 >= bucket->capacity) return false;
+  const int32_t top = bucket->top + 1;
+  const int32_t rounded = (index + 1) << BucketMemoryPool::granularityShiftDefault;
+  bucket->entries[top] = PoolEntry{rounded, block};
+  bucket->top = top;
+  poisonFreeBlock(block, rounded);
+  return true;
+}
+
 // At least size usable bytes from the module's pool; *capacity receives the usable capacity.
 // Never returns null (running out of memory ends the process). The owner keeps the capacity
-// beside the pointer and hands both back to poolFree.
-//
-// Inline path: a hit in a bucket of directPool, for 1..8192 bytes. Under poolLock directPool is
-// sound to use as it stands (see above), so its class is one shift, its slot exists, and the
-// only work left is the pop and the second-look count. A bucket that is missing or empty, an
-// entry dropped by an earlier pop, a second look that is due, or any other size goes out of line.
+// beside the pointer and hands both back to poolFree. Inline: one lock round trip around a bucket
+// hit of directPool; every other case goes out of line.
 inline void* poolAlloc(int size, int* capacity) {
   RecursiveLock& lock = poolLock();
   lock.lock();
-  BucketMemoryPool* const pool = directPool;
-  const bool own = ownPool;
-  if (pool != nullptr &&
-      static_cast<uint32_t>(size - 1) < uint32_t{BucketMemoryPool::linearLimitDefault} &&
-      !(own && ownPoolAllocCount > poolSecondLookAfter)) {
-    PoolBucket* const bucket =
-        pool->buckets[(size - 1) >> BucketMemoryPool::granularityShiftDefault];
-    if (bucket != nullptr && bucket->top > 0) {
-      const PoolEntry entry = bucket->entries[bucket->top];
-      if (entry.block != nullptr) {
-        --bucket->top;
-        *capacity = entry.size;
-        ownPoolAllocCount += own;
-        unpoisonBlock(entry.block, entry.size);
-        lock.unlock();
-        return entry.block;
-      }
-    }
-  }
+  void* const block = poolPopDirect(size, capacity);
   lock.unlock();
-  return poolAllocSlow(size, capacity);
+  return block != nullptr ? block : poolAllocSlow(size, capacity);
 }
 
-// Gives a block back (only when *block is non-null and capacity > 0) and nulls *block.
-//
-// Inline path: a capacity of 1..8192 bytes filed in directPool's bucket of that class when the
-// bucket exists and has room; everything else goes out of line.
+// Gives a block back (only when *block is non-null and capacity > 0) and nulls *block. Inline:
+// one lock round trip around filing it in directPool; every other case goes out of line.
 inline void poolFree(int capacity, void** block) {
   if (block == nullptr || *block == nullptr || capacity <= 0) return;
   RecursiveLock& lock = poolLock();
   lock.lock();
-  BucketMemoryPool* const pool = directPool;
-  if (pool != nullptr && capacity <= BucketMemoryPool::linearLimitDefault) {
-    const int32_t index = (capacity - 1) >> BucketMemoryPool::granularityShiftDefault;
-    PoolBucket* const bucket = pool->buckets[index];
-    if (bucket != nullptr && bucket->top + 1 < bucket->capacity) {
-      const int32_t top = bucket->top + 1;
-      const int32_t rounded = (index + 1) << BucketMemoryPool::granularityShiftDefault;
-      bucket->entries[top] = PoolEntry{rounded, *block};
-      bucket->top = top;
-      poisonFreeBlock(*block, rounded);
-      *block = nullptr;
-      lock.unlock();
-      return;
-    }
-  }
+  const bool filed = poolPushDirect(capacity, *block);
   lock.unlock();
-  poolFreeSlow(capacity, block);
+  if (filed) {
+    *block = nullptr;
+  } else {
+    poolFreeSlow(capacity, block);
+  }
 }
+
 // Moves every free block of modulePool into target. Caller holds poolLock.
 bool moveFreeBlocks(BucketMemoryPool* target);
 
