@@ -9,28 +9,13 @@
 #include <unordered_map>
 #include <vector>
 
+#include "bench/probe_names.h"
 #include "text/orn_hash_table.h"
 #include "text/orn_string.h"
 
 namespace {
 
-constexpr size_t probeCount = 1 << 16;
 constexpr int findsPerRow = 100000;
-
-std::string nameOf(int64_t k, bool present) {
-  char buffer[48];
-  std::snprintf(buffer, sizeof buffer, "%s.Interface%lld", present ? "Orn" : "Gone",
-                static_cast<long long>(k));
-  return buffer;
-}
-
-std::vector<std::string> probeNames(int64_t keys, bool hits) {
-  std::mt19937 random(42);
-  std::vector<std::string> names;
-  names.reserve(probeCount);
-  for (size_t p = 0; p < probeCount; ++p) names.push_back(nameOf(random() % keys, hits));
-  return names;
-}
 
 __attribute__((noinline)) int64_t ornFinds(const OrnHashTable<OrnString, int32_t>& table,
                                            const std::vector<OrnString>& probes, int n) {

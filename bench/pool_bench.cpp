@@ -2,24 +2,18 @@
 // of 64, on one thread and on two threads sharing the module's pool; plus the pool's lock against
 // std::recursive_mutex.
 #include <benchmark/benchmark.h>
-#include <mimalloc.h>
 
 #include <cstdlib>
 #include <mutex>
 #include <thread>
 
-#include "bench/glibc_allocator.h"
+#include "bench/allocator_pairs.h"
 #include "platform/lock.h"
 #include "pool/pool_binding.h"
 
 namespace {
 
 constexpr int batchSize = 64;
-
-struct PoolPair {
-  static void* alloc(int size, int* capacity) { return poolAlloc(size, capacity); }
-  static void release(void* block, int capacity) { poolFree(capacity, &block); }
-};
 
 // The same pool, serialised by a std::recursive_mutex around each call (the lock inside then
 // never contends and adds its uncontended cost).
@@ -36,34 +30,6 @@ struct MutexPoolPair {
     std::lock_guard<std::recursive_mutex> guard(poolMutex());
     poolFree(capacity, &block);
   }
-};
-
-// The floor: the same pool's bucket work with no lock around it (the inline paths' own pop and
-// push, falling back to the locked calls on a miss). Sound only while no other thread uses the
-// pool, as in the single-thread runs it is measured in.
-struct NoLockPoolPair {
-  static void* alloc(int size, int* capacity) {
-    void* block = poolPopDirect(size, capacity);
-    return block != nullptr ? block : poolAlloc(size, capacity);
-  }
-  static void release(void* block, int capacity) {
-    if (!poolPushDirect(capacity, block)) poolFree(capacity, &block);
-  }
-};
-struct GlibcPair {
-  static void* alloc(int size, int* capacity) {
-    *capacity = size;
-    return glibc.malloc(static_cast<size_t>(size));
-  }
-  static void release(void* block, int) { glibc.free(block); }
-};
-
-struct MimallocPair {
-  static void* alloc(int size, int* capacity) {
-    *capacity = size;
-    return mi_malloc(static_cast<size_t>(size));
-  }
-  static void release(void* block, int) { mi_free(block); }
 };
 
 template <class A>

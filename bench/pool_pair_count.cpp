@@ -2,54 +2,18 @@
 // (bench/callgrind-counts runs it). Each measured loop is bracketed by callgrind client requests,
 // so every dump holds exactly that loop's instructions: the pairs and the loop around them. The
 // rows run first in a process that never started a thread, then again after one has started.
-#include <mimalloc.h>
 #include <valgrind/callgrind.h>
 
 #include <cstdio>
 #include <cstdlib>
 #include <thread>
 
-#include "bench/glibc_allocator.h"
+#include "bench/allocator_pairs.h"
 #include "pool/pool_binding.h"
 
 namespace {
 
 constexpr int pairsPerRow = 100000;
-
-struct PoolPair {
-  static constexpr const char* name = "pool";
-  static void* alloc(int size, int* capacity) { return poolAlloc(size, capacity); }
-  static void release(void* block, int capacity) { poolFree(capacity, &block); }
-};
-// The floor: the same pool's bucket work with no lock around it (the inline paths' own pop and
-// push, falling back to the locked calls on a miss). Sound only while no other thread uses the
-// pool, as in the single-thread runs it is measured in.
-struct NoLockPoolPair {
-  static constexpr const char* name = "pool-no-lock";
-  static void* alloc(int size, int* capacity) {
-    void* block = poolPopDirect(size, capacity);
-    return block != nullptr ? block : poolAlloc(size, capacity);
-  }
-  static void release(void* block, int capacity) {
-    if (!poolPushDirect(capacity, block)) poolFree(capacity, &block);
-  }
-};
-struct GlibcPair {
-  static constexpr const char* name = "glibc";
-  static void* alloc(int size, int* capacity) {
-    *capacity = size;
-    return glibc.malloc(static_cast<size_t>(size));
-  }
-  static void release(void* block, int) { glibc.free(block); }
-};
-struct MimallocPair {
-  static constexpr const char* name = "mimalloc";
-  static void* alloc(int size, int* capacity) {
-    *capacity = size;
-    return mi_malloc(static_cast<size_t>(size));
-  }
-  static void release(void* block, int) { mi_free(block); }
-};
 
 // The loop the timing benchmark runs (BM_Pair): allocate, touch, free. `size` comes through a
 // volatile so the compiler cannot fold it into the allocator's arithmetic.
