@@ -9,29 +9,11 @@
 #include <unordered_map>
 #include <vector>
 
+#include "bench/probe_names.h"
 #include "text/orn_hash_table.h"
 #include "text/orn_string.h"
 
 namespace {
-
-// Enough distinct probes that a large table is walked well beyond the caches.
-constexpr size_t probeCount = 1 << 16;
-
-std::string nameOf(int64_t k, bool present) {
-  char buffer[48];
-  std::snprintf(buffer, sizeof buffer, "%s.Interface%lld", present ? "Orn" : "Gone",
-                static_cast<long long>(k));
-  return buffer;
-}
-
-// Probe names, hits or misses, in a fixed shuffled order.
-std::vector<std::string> probeNames(int64_t keys, bool hits) {
-  std::mt19937 random(42);
-  std::vector<std::string> names;
-  names.reserve(probeCount);
-  for (size_t p = 0; p < probeCount; ++p) names.push_back(nameOf(random() % keys, hits));
-  return names;
-}
 
 void BM_OrnHashTableFind(benchmark::State& state, bool hits) {
   const int64_t keys = state.range(0);

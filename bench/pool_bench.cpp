@@ -2,27 +2,18 @@
 // of 64, on one thread and on two threads sharing the module's pool; plus the pool's lock against
 // std::recursive_mutex.
 #include <benchmark/benchmark.h>
-#include <mimalloc.h>
 
 #include <cstdlib>
 #include <mutex>
 #include <thread>
 
+#include "bench/allocator_pairs.h"
 #include "platform/lock.h"
 #include "pool/pool_binding.h"
-
-// glibc's allocator by its own names: the plain names belong to mimalloc in this process.
-extern "C" void* __libc_malloc(size_t size);
-extern "C" void __libc_free(void* block);
 
 namespace {
 
 constexpr int batchSize = 64;
-
-struct PoolPair {
-  static void* alloc(int size, int* capacity) { return poolAlloc(size, capacity); }
-  static void release(void* block, int capacity) { poolFree(capacity, &block); }
-};
 
 // The same pool, serialised by a std::recursive_mutex around each call (the lock inside then
 // never contends and adds its uncontended cost).
@@ -39,22 +30,6 @@ struct MutexPoolPair {
     std::lock_guard<std::recursive_mutex> guard(poolMutex());
     poolFree(capacity, &block);
   }
-};
-
-struct GlibcPair {
-  static void* alloc(int size, int* capacity) {
-    *capacity = size;
-    return __libc_malloc(static_cast<size_t>(size));
-  }
-  static void release(void* block, int) { __libc_free(block); }
-};
-
-struct MimallocPair {
-  static void* alloc(int size, int* capacity) {
-    *capacity = size;
-    return mi_malloc(static_cast<size_t>(size));
-  }
-  static void release(void* block, int) { mi_free(block); }
 };
 
 template <class A>
@@ -141,9 +116,11 @@ BENCHMARK_TEMPLATE(BM_PairInThreadedProcess, PoolPair)->Apply(sizes)->Setup(star
 BENCHMARK_TEMPLATE(BM_PairInThreadedProcess, GlibcPair)->Apply(sizes)->Setup(startAThread);
 BENCHMARK_TEMPLATE(BM_PairInThreadedProcess, MimallocPair)->Apply(sizes)->Setup(startAThread);
 BENCHMARK_TEMPLATE(BM_PairInThreadedProcess, MutexPoolPair)->Apply(sizes)->Setup(startAThread);
+BENCHMARK_TEMPLATE(BM_PairInThreadedProcess, NoLockPoolPair)->Apply(sizes)->Setup(startAThread);
 BENCHMARK_TEMPLATE(BM_Batch64InThreadedProcess, PoolPair)->Apply(sizes)->Setup(startAThread);
 BENCHMARK_TEMPLATE(BM_Batch64InThreadedProcess, GlibcPair)->Apply(sizes)->Setup(startAThread);
 BENCHMARK_TEMPLATE(BM_Batch64InThreadedProcess, MimallocPair)->Apply(sizes)->Setup(startAThread);
+BENCHMARK_TEMPLATE(BM_Batch64InThreadedProcess, NoLockPoolPair)->Apply(sizes)->Setup(startAThread);
 
 // The lock alone: one lock + unlock, uncontended and with two threads.
 void BM_Lock_RecursiveLock(benchmark::State& state) {

@@ -43,6 +43,20 @@ def comparisons():
                          f"{prefix}<GlibcPair>/{size}", 1.0))
         rows.append((f"batch of 64, 4096 B vs glibc, {where}", f"{prefix}<PoolPair>/4096",
                      f"{prefix}<GlibcPair>/4096", 0.6))
+    # The floor: the same pool with no lock, beside the threaded-process targets.
+    for size in (16, 64, 256, 4096):
+        target = 0.6 if size == 4096 else 0.9
+        rows.append((f"floor: pair {size} B, pool with no lock vs glibc, threaded process",
+                     f"BM_PairInThreadedProcess<NoLockPoolPair>/{size}",
+                     f"BM_PairInThreadedProcess<GlibcPair>/{size}", target))
+        rows.append((f"lock's share: pair {size} B, pool vs pool with no lock, threaded process",
+                     f"BM_PairInThreadedProcess<PoolPair>/{size}",
+                     f"BM_PairInThreadedProcess<NoLockPoolPair>/{size}", None))
+    for size in (16, 64, 256, 4096):
+        target = 0.6 if size == 4096 else 1.0
+        rows.append((f"floor: batch of 64, {size} B, pool with no lock vs glibc, threaded process",
+                     f"BM_Batch64InThreadedProcess<NoLockPoolPair>/{size}",
+                     f"BM_Batch64InThreadedProcess<GlibcPair>/{size}", target))
     for size in (16, 64, 256, 4096):
         rows.append((f"2 threads, pair {size} B vs same pool under std::recursive_mutex",
                      f"BM_Pair<PoolPair>/{size}/real_time/threads:2",

@@ -47,9 +47,14 @@ namespace {
 // the nested calls come on the same thread.
 int32_t growthDepth = 0;
 
+// Also keeps the binding's inline paths off every table while it lasts: they go out of line,
+// where the nested calls are handled, until a later call finds the growth over.
 class GrowthScope {
  public:
-  GrowthScope() { ++growthDepth; }
+  GrowthScope() {
+    ++growthDepth;
+    directPool = nullptr;
+  }
   ~GrowthScope() { --growthDepth; }
   GrowthScope(const GrowthScope&) = delete;
   GrowthScope& operator=(const GrowthScope&) = delete;
@@ -96,8 +101,14 @@ void deleteBucket(PoolBucket* bucket) {
 
 }  // namespace
 
+bool poolTablesGrowing() { return growthDepth > 0; }
+
 BucketMemoryPool::BucketMemoryPool()
-    : bucketCount(0), buckets(nullptr), granularity(4), linearLimit(8192), maxPooledSize(262144) {
+    : bucketCount(0),
+      buckets(nullptr),
+      granularity(granularityDefault),
+      linearLimit(linearLimitDefault),
+      maxPooledSize(maxPooledSizeDefault) {
   void* table = nullptr;
   bucketCount = ubrMalloc(&table, static_cast<int32_t>(sizeof(PoolBucket*)), initialBucketCount);
   buckets = static_cast<PoolBucket**>(table);
@@ -107,6 +118,7 @@ BucketMemoryPool::BucketMemoryPool()
   // while they change hands.
   LockGuard guard(poolLock());
   BucketMemoryPool* previous = modulePool;
+  directPool = nullptr;  // the binding looks at the new pool afresh
   // Installed before previous is released: if that release destroys previous, its destructor
   // must not take the module for unbound (ownPool and ownPoolAllocCount stay as they are).
   modulePool = this;
@@ -125,6 +137,10 @@ BucketMemoryPool::BucketMemoryPool()
 }
 
 BucketMemoryPool::~BucketMemoryPool() {
+  {
+    LockGuard guard(poolLock());
+    if (directPool == this) directPool = nullptr;  // before the table goes
+  }
   purge();
   platformFree(buckets);
   buckets = nullptr;

@@ -69,6 +69,11 @@ class BucketMemoryPool : public BucketPoolOperations, public virtual IBucketMemo
   static constexpr const char* classNameText = "BucketMemoryPool";
   static constexpr int32_t initialBucketCount = 2050;
   static constexpr int32_t initialBucketCapacity = 9;
+  // The size-class parameters every pool is built with.
+  static constexpr int32_t granularityDefault = 4;
+  static constexpr int32_t granularityShiftDefault = 2;  // log2 of granularityDefault
+  static constexpr int32_t linearLimitDefault = 8192;
+  static constexpr int32_t maxPooledSizeDefault = 262144;
 
   // Builds an empty pool and installs it as modulePool, taking over the free blocks of a
   // compatible installed pool and releasing that pool once. Adds no reference of its own.
@@ -113,6 +118,10 @@ class BucketMemoryPool : public BucketPoolOperations, public virtual IBucketMemo
   int32_t linearLimit;
   int32_t maxPooledSize;
 };
+
+// True while a bucket table or a bucket's stack of this binary is being grown (see
+// bucket_pool.cpp). Caller holds poolLock.
+bool poolTablesGrowing();
 
 // A new raw block with usable capacity n, header naming moduleAllocator. A capacity that cannot
 // be represented with the header added takes the out-of-memory road; never returns null.

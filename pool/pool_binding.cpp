@@ -11,6 +11,7 @@
 BucketMemoryPool* modulePool = nullptr;
 bool ownPool = false;
 int32_t ownPoolAllocCount = 0;
+BucketMemoryPool* directPool = nullptr;
 
 #ifdef _WIN32
 RecursiveLock& poolLock() {
@@ -22,9 +23,6 @@ RecursiveLock modulePoolLock;  // trivially destructible: never torn down
 #endif
 
 namespace {
-
-// The host is asked again once this many allocations ran on the module's own pool.
-constexpr int32_t secondLookAfter = 600;
 
 // The table pointer of pools built by this module's code, once it built one. A pool that carries
 // it runs this very code under this very lock, so the binding, already holding poolLock, calls
@@ -56,6 +54,7 @@ ORN_COLD void secondLook() {
   if (candidate == nullptr) return;
   ownPool = false;
   if (candidate == modulePool) return;
+  directPool = nullptr;
   moveFreeBlocks(candidate);
   static_cast<IOrnUnknown*>(modulePool)->release();
   modulePool = candidate;
@@ -85,13 +84,29 @@ ORN_COLD int reportNegativeSize(int size) {
 }
 }  // namespace
 
-void* poolAlloc(int size, int* capacity) {
+namespace {
+// Sets directPool from the binding's state as it stands. Caller holds poolLock.
+void refreshDirectPool() {
+  BucketMemoryPool* const pool = modulePool;
+  const bool direct =
+      pool != nullptr && ownPoolTable != nullptr && tableOf(pool) == ownPoolTable &&
+      !poolTablesGrowing() && pool->granularity == BucketMemoryPool::granularityDefault &&
+      pool->linearLimit == BucketMemoryPool::linearLimitDefault &&
+      pool->maxPooledSize >= BucketMemoryPool::linearLimitDefault &&
+      pool->bucketCount >
+          ((BucketMemoryPool::linearLimitDefault - 1) >> BucketMemoryPool::granularityShiftDefault);
+  directPool = direct ? pool : nullptr;
+}
+}  // namespace
+
+void* poolAllocSlow(int size, int* capacity) {
   if (size < 0) size = reportNegativeSize(size);
   // Selection and allocation are one step: two threads never bind two pools, and the switch to
   // a host pool never runs beside an allocation.
   LockGuard guard(poolLock());
-  if (ownPool && ownPoolAllocCount > secondLookAfter) secondLook();
+  if (ownPool && ownPoolAllocCount > poolSecondLookAfter) secondLook();
   if (modulePool == nullptr) bindFirstPool();
+  refreshDirectPool();
   BucketMemoryPool* pool = modulePool;
   void* block = tableOf(pool) == ownPoolTable ? pool->allocateLocked(size, capacity)
                                               : pool->allocate(size, capacity);
@@ -99,9 +114,10 @@ void* poolAlloc(int size, int* capacity) {
   return block;
 }
 
-void poolFree(int capacity, void** block) {
+void poolFreeSlow(int capacity, void** block) {
   if (block == nullptr || *block == nullptr || capacity <= 0) return;
   LockGuard guard(poolLock());
+  refreshDirectPool();
   BucketMemoryPool* pool = modulePool;
   if (pool != nullptr) {
     if (tableOf(pool) == ownPoolTable) {

@@ -263,4 +263,54 @@ TEST(PoolBinding, MoveFreeBlocksGrowsTheTargetTable) {
   static_cast<IOrnUnknown*>(target)->release();
 }
 
+// The inline paths serve the module's own pool by fixed arithmetic: the same classes as the pool's
+// own, at every edge of the linear range, and nothing of a pool whose parameters differ.
+TEST(PoolBindingInline, ServesTheOwnPoolWithThePoolsOwnClasses) {
+  struct Case {
+    int size, capacity, index;
+  } cases[] = {{0, 4, 0},   {1, 4, 0},          {4, 4, 0},          {5, 8, 1},
+               {10, 12, 2}, {8189, 8192, 2047}, {8192, 8192, 2047}, {8193, 16384, 2048}};
+  for (const Case& c : cases) {
+    int capacity = 0;
+    void* block = poolAlloc(c.size, &capacity);
+    EXPECT_EQ(capacity, c.capacity) << c.size;
+    void* const first = block;
+    poolFree(capacity, &block);
+    EXPECT_EQ(block, nullptr);
+    ASSERT_NE(modulePool->buckets[c.index], nullptr) << c.size;
+    const PoolBucket* bucket = modulePool->buckets[c.index];
+    EXPECT_EQ(bucket->entries[bucket->top].size, c.capacity) << c.size;
+    EXPECT_EQ(directPool, modulePool);  // the next round trip is served inline
+    block = poolAlloc(c.size, &capacity);
+    EXPECT_EQ(block, first) << c.size;
+    EXPECT_EQ(capacity, c.capacity) << c.size;
+    poolFree(capacity, &block);
+  }
+  // A capacity of another class of the same bucket is filed under that class's size.
+  int capacity = 0;
+  void* block = poolAlloc(12, &capacity);
+  poolFree(10, &block);
+  EXPECT_EQ(modulePool->buckets[2]->entries[modulePool->buckets[2]->top].size, 12);
+}
+
+TEST(PoolBindingInline, APoolOfOtherParametersIsServedOutOfLine) {
+  int capacity = 0;
+  void* kept = poolAlloc(10, &capacity);  // binds the own pool: this module's code is known
+  BucketMemoryPool* pool = new BucketMemoryPool();  // replaces it, same code
+  static_cast<IOrnUnknown*>(pool)->addRef();
+  pool->granularity = 8;
+  void* block = poolAlloc(10, &capacity);
+  EXPECT_EQ(capacity, 16);
+  EXPECT_EQ(directPool, nullptr);
+  void* const first = block;
+  poolFree(capacity, &block);
+  ASSERT_NE(pool->buckets[1], nullptr);
+  EXPECT_EQ(pool->buckets[1]->entries[1].size, 16);
+  block = poolAlloc(14, &capacity);
+  EXPECT_EQ(block, first);
+  EXPECT_EQ(capacity, 16);
+  poolFree(capacity, &block);
+  freePoolBlock(kept);  // made under the old classes: straight back to its allocator
+}
+
 }  // namespace

@@ -92,6 +92,47 @@ TEST(OrnHashTable, NameComparisonStaysInsideTheKeysBlock) {
   EXPECT_EQ(table.findByName(OrnString::borrowing("ab."), &index), nullptr);
 }
 
+TEST(OrnHashTable, ChainOfEqualsTheRemainderForEveryCount) {
+  std::vector<uint32_t> counts(std::begin(ornHashPrimes), std::end(ornHashPrimes));
+  for (uint32_t other : {1u, 4u, 7u, 100u, 130u, 132u, 0x7FFFFFFFu, 0xFFFFFFFFu}) {
+    counts.push_back(other);  // counts a caller chose: not in the prime list
+  }
+  uint32_t random = 12345;
+  for (uint32_t n : counts) {
+    for (uint32_t h :
+         {0u, 1u, n - 1, n, n + 1, 2 * n - 1, 0x7FFFFFFFu, 0x80000000u, 0xFFFFFFFEu, 0xFFFFFFFFu}) {
+      ASSERT_EQ(ornChainOf(h, n), h % n) << h << " % " << n;
+    }
+    for (int k = 0; k < 2000; ++k) {
+      random = random * 1664525u + 1013904223u;
+      ASSERT_EQ(ornChainOf(random, n), random % n) << random << " % " << n;
+    }
+  }
+}
+
+// Names of every length up to past the inline word compare, against keys in blocks of exactly
+// their size: equal, one byte off anywhere, a prefix, one byte longer.
+TEST(OrnHashTable, NameComparisonFindsEveryDifferenceAtEveryLength) {
+  for (size_t length = 0; length <= 40; ++length) {
+    std::string name;
+    for (size_t i = 0; i < length; ++i) name += static_cast<char>('A' + i % 26);
+    const OrnString key(name.c_str());
+    ASSERT_GE(static_cast<size_t>(key.capacity), length + 1);
+    EXPECT_TRUE(nameEquals(key, name.c_str(), length)) << length;
+    for (size_t i = 0; i < length; ++i) {
+      std::string other = name;
+      other[i] = static_cast<char>(other[i] ^ 0x20);
+      EXPECT_FALSE(nameEquals(key, other.c_str(), length)) << length << " at " << i;
+    }
+    const std::string longer = name + "x";
+    EXPECT_FALSE(nameEquals(key, longer.c_str(), length + 1)) << length;
+    if (length > 0) {
+      const std::string prefix = name.substr(0, length - 1);
+      EXPECT_FALSE(nameEquals(key, prefix.c_str(), length - 1)) << length;
+    }
+  }
+}
+
 TEST(OrnHashTable, FindWithoutStorageStillReportsTheChain) {
   NameTable table(131);
   uint32_t index = 999;
