@@ -49,4 +49,15 @@ inline int countTrailingZeros(uint32_t value) {
 #endif
 }
 
+// The number of bits needed to write value, 0 for 0 (32 - leading zero bits).
+inline int bitLength(uint32_t value) {
+#if defined(__GNUC__) || defined(__clang__)
+  return value == 0 ? 0 : 32 - __builtin_clz(value);
+#else
+  int n = 0;
+  for (; value != 0; value >>= 1) ++n;
+  return n;
+#endif
+}
+
 #endif  // ORN_PLATFORM_CONFIG_H_

@@ -8,6 +8,7 @@
 #include <cstring>
 #include <type_traits>
 
+#include "platform/config.h"
 #include "text/orn_string.h"
 #include "text/text_check.h"
 
@@ -165,7 +166,7 @@ inline constexpr struct OrnChainDivisors {
 // division for the chain counts rehash uses.
 inline uint32_t ornChainOf(uint32_t h, uint32_t n) {
 #if defined(__SIZEOF_INT128__)
-  const OrnChainDivisor& d = ornChainDivisors.byBitLength[32 - __builtin_clz(n)];
+  const OrnChainDivisor& d = ornChainDivisors.byBitLength[bitLength(n)];
   if (d.count == n) {
     __extension__ using Wide = unsigned __int128;
     return static_cast<uint32_t>((static_cast<Wide>(d.inverse * h) * n) >> 64);
