@@ -5,6 +5,7 @@
 #include <new>
 
 #include "core/class_factory.h"
+#include "core/interface_map.h"
 #include "core/module_globals.h"
 #include "core/teardown.h"
 #include "core/test_operation.h"
@@ -154,7 +155,5 @@ OrnClcBinary::OrnClcBinary(int32_t version, const uint8_t* bytes, int32_t size)
 OrnClcBinary::~OrnClcBinary() { delete[] data_; }
 
 bool OrnClcBinary::queryInterface(const char* name, void** out, int /*options*/) {
-  return queryClass(name, out, this, classNameText, false) ||
-         queryInterfaceName(name, out, static_cast<IOrnClcBinary*>(this),
-                            IOrnClcBinary::lookupName);
+  return OrnInterfaceMap<OrnClcBinary, IOrnClcBinary>::query(this, name, out);
 }
