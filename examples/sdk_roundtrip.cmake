@@ -1,6 +1,7 @@
 # Installs the framework from a build tree and uses the package the way a plug-in author does:
-#  - the umbrella header <orn/orn.h> and everything it includes are installed, no test-only or
-#    command header is;
+#  - the umbrella headers <orn/module.h>, <orn/host.h>, <orn/testhost.h> and <orn/orn.h> and
+#    everything they include are installed, and nothing else is; what module.h includes reaches
+#    nothing of host/ or testhost/;
 #  - the example plug-in, its own host (Orn::host) and, natively, its unit tests (Orn::testhost)
 #    build against the package; `orn-host check` passes on the installed plug-in, `inspect --json`
 #    names it and its class, and the example host greets through it;
@@ -37,25 +38,33 @@ endfunction()
 set(prefix "${work}/orn")
 run("installing the framework" ${CMAKE_COMMAND} --install "${BUILD_DIR}" --prefix "${prefix}")
 
-# ---- Installed headers: orn.h and its closure over quoted includes must all be there, and no
-# other header may be (test-only, command or implementation headers outside that closure).
+# ---- Installed headers: the umbrellas and their closure over quoted includes and <orn/...>
+# includes must all be there, and no other header may be (test-only, command or implementation
+# headers outside that closure).
 set(include_root "${prefix}/include/orn")
-set(reached orn.h)
-set(pending orn.h)
-while(pending)
-  list(POP_FRONT pending header)
-  if(NOT EXISTS "${include_root}/${header}")
-    message(FATAL_ERROR "sdk_roundtrip: ${header} is included by the public headers but not installed")
-  endif()
-  file(STRINGS "${include_root}/${header}" lines REGEX "^[ \t]*#[ \t]*include[ \t]+\"")
-  foreach(line IN LISTS lines)
-    string(REGEX REPLACE "^[ \t]*#[ \t]*include[ \t]+\"([^\"]+)\".*" "\\1" included "${line}")
-    if(NOT included IN_LIST reached)
-      list(APPEND reached "${included}")
-      list(APPEND pending "${included}")
+# The headers reached from the given ones, themselves included, in out_var.
+function(header_closure out_var)
+  set(reached ${ARGN})
+  set(pending ${ARGN})
+  while(pending)
+    list(POP_FRONT pending header)
+    if(NOT EXISTS "${include_root}/${header}")
+      message(FATAL_ERROR "sdk_roundtrip: ${header} is included by the public headers but not installed")
     endif()
-  endforeach()
-endwhile()
+    file(STRINGS "${include_root}/${header}" lines
+         REGEX "^[ \t]*#[ \t]*include[ \t]+(\"|<orn/)")
+    foreach(line IN LISTS lines)
+      string(REGEX REPLACE "^[ \t]*#[ \t]*include[ \t]+(\"|<orn/)([^\">]+)[\">].*" "\\2"
+             included "${line}")
+      if(NOT included IN_LIST reached)
+        list(APPEND reached "${included}")
+        list(APPEND pending "${included}")
+      endif()
+    endforeach()
+  endwhile()
+  set(${out_var} ${reached} PARENT_SCOPE)
+endfunction()
+header_closure(reached orn.h module.h host.h testhost.h)
 file(GLOB_RECURSE installed RELATIVE "${include_root}" "${include_root}/*")
 set(test_only "")
 set(private "")
@@ -70,10 +79,15 @@ if(test_only)
   message(FATAL_ERROR "sdk_roundtrip: test-only or command headers installed: ${test_only}")
 endif()
 if(private)
-  message(FATAL_ERROR "sdk_roundtrip: installed although no public header includes them: ${private}")
+  message(FATAL_ERROR "sdk_roundtrip: installed although no umbrella header reaches them: ${private}")
+endif()
+header_closure(module_headers module.h)
+list(FILTER module_headers INCLUDE REGEX "^(host|testhost)/")
+if(module_headers)
+  message(FATAL_ERROR "sdk_roundtrip: <orn/module.h> reaches host headers: ${module_headers}")
 endif()
 list(LENGTH reached reached_count)
-message(STATUS "sdk_roundtrip: ${reached_count} public headers installed, each reached from orn.h")
+message(STATUS "sdk_roundtrip: ${reached_count} public headers installed, each reached from an umbrella")
 
 # ---- Building a project against the package.
 set(host "${prefix}/bin/orn-host${EXE_SUFFIX}")
