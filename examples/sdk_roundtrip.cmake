@@ -3,10 +3,12 @@
 #    everything they include are installed, and nothing else is; what module.h includes reaches
 #    nothing of host/ or testhost/;
 #  - the example plug-in, its own host (Orn::host) and, natively, its unit tests (Orn::testhost)
-#    build against the package; `orn-host check` passes on the installed plug-in, `inspect --json`
-#    names it and its class, and the example host greets through it;
+#    build against the package; the plug-in's objects, as the compiler saw them, read no header of
+#    host/ or testhost/; `orn-host check` passes on the installed plug-in, `inspect --json` names
+#    it, its class and its own build stamp, and the example host greets through it;
 #  - the samples of docs/plugin-authors.md (its first cmake block and its cpp blocks) build into a
-#    module that passes `orn-host check`.
+#    module that reads no host header, passes `orn-host check`, shows its class with both
+#    interfaces and, built with SOURCE_DATE_EPOCH set, the build stamp of that time.
 #   cmake -DBUILD_DIR=... -DSOURCE_DIR=... [-DTOOLCHAIN=...] [-DEMULATOR=...] [-DEXE_SUFFIX=.exe]
 #         [-DPATH_PREFIX=Z:] -P sdk_roundtrip.cmake
 # Works in a fresh directory under the system's temp directory and removes it when all passed.
@@ -91,6 +93,8 @@ message(STATUS "sdk_roundtrip: ${reached_count} public headers installed, each r
 
 # ---- Building a project against the package.
 set(host "${prefix}/bin/orn-host${EXE_SUFFIX}")
+# Configures and builds source_dir in ${work}/<name>-build; further arguments (VAR=value) go
+# into the build's environment.
 function(build_against_package name source_dir)
   set(args -S "${source_dir}" -B "${work}/${name}-build" -G Ninja -DCMAKE_BUILD_TYPE=Debug
       -DOrn_DIR=${prefix}/lib/cmake/Orn)
@@ -98,7 +102,46 @@ function(build_against_package name source_dir)
     list(APPEND args -DCMAKE_TOOLCHAIN_FILE=${TOOLCHAIN})
   endif()
   run("configuring ${name}" ${CMAKE_COMMAND} ${args})
-  run("building ${name}" ${CMAKE_COMMAND} --build "${work}/${name}-build")
+  run("building ${name}" ${CMAKE_COMMAND} -E env ${ARGN} --
+      ${CMAKE_COMMAND} --build "${work}/${name}-build")
+endfunction()
+
+# The headers the compiler read for the objects of target, as ninja recorded them, may include
+# <orn/module.h> but nothing of host/ or testhost/.
+find_program(ORN_NINJA NAMES ninja ninja-build REQUIRED)
+function(expect_module_headers_only name target)
+  run("reading what ${target} included" ${ORN_NINJA} -C "${work}/${name}-build" -t deps)
+  string(REPLACE "\n" ";" lines "${last_output}")
+  set(in_target FALSE)
+  set(saw_module_h FALSE)
+  foreach(line IN LISTS lines)
+    if(line MATCHES "^[^ ].*: #deps")
+      string(FIND "${line}" "CMakeFiles/${target}.dir/" at)
+      if(at LESS 0)
+        set(in_target FALSE)
+      else()
+        set(in_target TRUE)
+      endif()
+    elseif(in_target AND line MATCHES "/include/orn/module\\.h$")
+      set(saw_module_h TRUE)
+    elseif(in_target AND line MATCHES "/include/orn/(host|testhost)/")
+      string(STRIP "${line}" line)
+      message(FATAL_ERROR "sdk_roundtrip: ${target} was compiled with ${line}")
+    endif()
+  endforeach()
+  if(NOT saw_module_h)
+    message(FATAL_ERROR "sdk_roundtrip: no object of ${target} read <orn/module.h>\n${last_output}")
+  endif()
+endfunction()
+
+# The build stamp that inspect --json shows ("YYYY-MM-DD HH:MM"), in out_var.
+function(build_stamp_of module out_var)
+  run("orn-host inspect ${module}" ${EMULATOR} "${host}" inspect --json "${PATH_PREFIX}${module}")
+  string(JSON stamp GET "${last_output}" buildStamp)
+  if(NOT stamp MATCHES "^[0-9][0-9][0-9][0-9]-[0-9][0-9]-[0-9][0-9] [0-9][0-9]:[0-9][0-9]$")
+    message(FATAL_ERROR "sdk_roundtrip: ${module} has the build stamp '${stamp}'")
+  endif()
+  set(${out_var} "${stamp}" PARENT_SCOPE)
 endfunction()
 
 function(expect_check_passes module)
@@ -111,6 +154,7 @@ endfunction()
 
 # ---- The example: module, host, unit tests.
 build_against_package(example "${SOURCE_DIR}/examples/hello_component")
+expect_module_headers_only(example hello_component)
 run("installing the example" ${CMAKE_COMMAND} --install "${work}/example-build"
     --prefix "${work}/plugin")
 file(GLOB plugin "${work}/plugin/bin/hello_component*")
@@ -123,6 +167,12 @@ string(JSON name GET "${last_output}" name)
 string(JSON class GET "${last_output}" classes 0 name)
 if(NOT name STREQUAL "hello_component" OR NOT class STREQUAL "HelloGreeter")
   message(FATAL_ERROR "sdk_roundtrip: inspect says ${name}/${class}\n${last_output}")
+endif()
+# Its own stamp: the time its build wrote into it, not the template's.
+build_stamp_of("${plugin}" stamp)
+file(STRINGS "${work}/example-build/hello_component_build_stamp.cpp" written REGEX "\"${stamp}\"")
+if(NOT written OR stamp STREQUAL "2010-12-16 11:42")
+  message(FATAL_ERROR "sdk_roundtrip: the example shows the build stamp ${stamp}, not its own")
 endif()
 run("the example's host" ${EMULATOR} "${work}/plugin/bin/hello_host${EXE_SUFFIX}"
     "${PATH_PREFIX}${plugin}" Ada)
@@ -177,7 +227,9 @@ if(cmake_block STREQUAL "" OR NOT cpp_blocks MATCHES "ORN_DEFINE_COMPONENT"
 endif()
 file(WRITE "${work}/guide/CMakeLists.txt" "${cmake_block}")
 file(WRITE "${work}/guide/my_component.cpp" "${cpp_blocks}")
-build_against_package(guide "${work}/guide")
+# Built as a reproducible build is: the stamp is the time SOURCE_DATE_EPOCH names.
+build_against_package(guide "${work}/guide" SOURCE_DATE_EPOCH=1700000000)
+expect_module_headers_only(guide my_component)
 file(GLOB guide_module "${work}/guide-build/my_component.so" "${work}/guide-build/my_component.dll")
 if(NOT guide_module)
   message(FATAL_ERROR "sdk_roundtrip: the guide's module was not built")
@@ -187,10 +239,17 @@ run("orn-host inspect of the guide's module" ${EMULATOR} "${host}" inspect --jso
     "${PATH_PREFIX}${guide_module}")
 string(JSON name GET "${last_output}" name)
 string(JSON class GET "${last_output}" classes 0 name)
-if(NOT name STREQUAL "my_component" OR NOT class STREQUAL "Greeter")
-  message(FATAL_ERROR "sdk_roundtrip: the guide's module inspects as ${name}/${class}")
+string(JSON interfaces GET "${last_output}" classes 0 interfaces)
+string(JSON stamp GET "${last_output}" buildStamp)
+string(REGEX REPLACE "[ \n]" "" interfaces "${interfaces}")
+if(NOT "${name}/${class}${interfaces}" STREQUAL "my_component/Greeter[\"IGreeter\",\"IFarewell\"]")
+  message(FATAL_ERROR "sdk_roundtrip: the guide's module inspects as ${name}/${class}${interfaces}")
+endif()
+if(NOT stamp STREQUAL "2023-11-14 22:13")
+  message(FATAL_ERROR "sdk_roundtrip: built at SOURCE_DATE_EPOCH 1700000000, the guide's module "
+                      "shows the build stamp '${stamp}'")
 endif()
 
 file(REMOVE_RECURSE "${work}")
 message(STATUS "sdk_roundtrip: the example and the guide's samples, built against the installed "
-               "package, pass check")
+               "package, read <orn/module.h> alone, pass check and show their own build stamps")
