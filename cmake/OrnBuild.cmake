@@ -2,9 +2,12 @@
 #
 # orn_add_test(NAME SOURCES...): a GoogleTest executable; every test runs in a process of its own,
 #   so each starts from fresh module-globals. Nothing when the tests are not built.
-# orn_public_headers(TARGET HEADERS...): the folder's headers that the umbrella header
-#   include/orn/orn.h reaches, installed with TARGET under include/orn/<folder>/. The SDK round
-#   trip fails when one is missing here or when one that orn.h does not reach is listed.
+# orn_public_headers(TARGET HEADERS...): the folder's headers that the umbrella headers
+#   (include/orn/module.h, host.h, testhost.h) reach, installed with TARGET under
+#   include/orn/<folder>/. The SDK round trip fails when one is missing here or when one that no
+#   umbrella reaches is listed.
+# orn_umbrella_headers(TARGET HEADERS...): umbrella headers of include/orn/ that go with TARGET,
+#   installed under include/orn/ with it.
 # orn_framework_folder([HEADERS...] [SOURCES...] [OWN_TESTS...]): a folder of orn_framework: every
 #   .cpp of it but x_test.cpp, and SOURCES, are compiled into the framework, HEADERS are its public
 #   headers, and its x_test.cpp files make the test executable <folder>_tests. Each of OWN_TESTS
@@ -29,6 +32,12 @@ function(orn_public_headers target)
     list(APPEND files ${CMAKE_CURRENT_SOURCE_DIR}/${header})
   endforeach()
   target_sources(${target} PUBLIC FILE_SET HEADERS BASE_DIRS ${PROJECT_SOURCE_DIR} FILES ${files})
+endfunction()
+
+function(orn_umbrella_headers target)
+  list(TRANSFORM ARGN PREPEND ${PROJECT_SOURCE_DIR}/include/orn/ OUTPUT_VARIABLE files)
+  target_sources(${target} PUBLIC FILE_SET umbrella TYPE HEADERS
+    BASE_DIRS ${PROJECT_SOURCE_DIR}/include FILES ${files})
 endfunction()
 
 function(orn_framework_folder)

@@ -1,8 +1,10 @@
-// The component_template module: its name, identifier and descriptor bytes, defined in one place.
+// The component_template module: its name, identifier, descriptor bytes and its fixed build
+// stamp, defined in one place.
 #include "core/component.h"
 
 ORN_DEFINE_COMPONENT("component_template",
                      OrnID(0x6F726E30, 0x7465, 0x6D70,
                            {0x6C, 0x61, 0x74, 0x65, 0x00, 0x00, 0x00, 0x01}),
                      {0x4F, 0x52, 0x4E, 0x31, 0x00, 0x01, 0x00, 0x00, 0x63, 0x6F, 0x6D, 0x70, 0x74,
-                      0x6D, 0x70, 0x6C})
+                      0x6D, 0x70, 0x6C},
+                     "2010-12-16 11:42")

@@ -10,9 +10,3 @@ int32_t ExampleCounter::increment(int32_t step) {
   value_ = static_cast<int32_t>(static_cast<uint32_t>(value_) + static_cast<uint32_t>(step));
   return value_;
 }
-
-bool ExampleCounter::queryInterface(const char* name, void** out, int /*options*/) {
-  return queryClass(name, out, this, classNameText, false) ||
-         queryInterfaceName(name, out, static_cast<IExampleCounter*>(this),
-                            IExampleCounter::lookupName);
-}

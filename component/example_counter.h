@@ -5,6 +5,7 @@
 
 #include <cstdint>
 
+#include "core/interface_map.h"
 #include "core/object.h"
 #include "core/orn_id.h"
 
@@ -17,16 +18,15 @@ class IExampleCounter : public virtual IOrnUnknown {
   virtual int32_t value() = 0;
 };
 
-// Each instance counts on its own; created with reference count 0 by the class factory.
-class ExampleCounter : public IExampleCounter {
+// Each instance counts on its own; created with reference count 0 by the class factory. Its
+// interface map (OrnImplements) names the class and its one interface: it answers
+// "ExampleCounter", "IOrnUnknown" and "IExampleCounter", and enumerates the same.
+class ExampleCounter : public OrnImplements<ExampleCounter, IExampleCounter> {
  public:
   static constexpr const char* classNameText = "ExampleCounter";
 
   int32_t increment(int32_t step) override;
   int32_t value() override { return value_; }
-
-  bool queryInterface(const char* name, void** out, int options) override;
-  const char* className() override { return classNameText; }
 
  private:
   int32_t value_ = 0;

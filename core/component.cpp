@@ -5,6 +5,7 @@
 #include <new>
 
 #include "core/class_factory.h"
+#include "core/interface_map.h"
 #include "core/module_globals.h"
 #include "core/teardown.h"
 #include "core/test_operation.h"
@@ -16,7 +17,8 @@ IOrnClassFactory* classFactory = nullptr;
 InternalComponentCustomizer* componentCustomizer = nullptr;
 OrnID componentId;
 const char* componentName = nullptr;
-const char* const componentBuildStamp = "2010-12-16 11:42";
+const char* componentBuildStamp = nullptr;
+const char* moduleBuildTime = nullptr;
 
 namespace {
 // The descriptor's 16 build-time bytes, copied from the component's definition at start-up.
@@ -59,6 +61,7 @@ void releaseEmptyExtra() { emptyExtra.clear(); }
 void startModule(const OrnComponentDefinition& definition) {
   componentId = definition.id;  // 1
   componentName = definition.name;
+  componentBuildStamp = definition.buildStamp;
   std::memcpy(descriptorBytes, definition.descriptorBytes, sizeof descriptorBytes);
   componentFactory = new (std::nothrow) OrnBaseComponentFact();            // 2
   classFactory = defaultClassFactory();                                    // 3
@@ -112,7 +115,15 @@ int OrnBaseComponent::createInstance(const OrnID& classId, IOrnUnknown** out) {
   return 0;
 }
 
-const char* OrnBaseComponent::buildStamp() { return componentBuildStamp; }
+const char* moduleBuildStamp() {
+  // Read on each call: the generated source that sets moduleBuildTime may start after the
+  // component's definition does.
+  if (componentBuildStamp != nullptr) return componentBuildStamp;
+  if (moduleBuildTime != nullptr) return moduleBuildTime;
+  return "unknown";
+}
+
+const char* OrnBaseComponent::buildStamp() { return moduleBuildStamp(); }
 
 IOrnClcBinary* OrnBaseComponent::descriptor() { return buildDescriptor(); }
 
@@ -154,7 +165,5 @@ OrnClcBinary::OrnClcBinary(int32_t version, const uint8_t* bytes, int32_t size)
 OrnClcBinary::~OrnClcBinary() { delete[] data_; }
 
 bool OrnClcBinary::queryInterface(const char* name, void** out, int /*options*/) {
-  return queryClass(name, out, this, classNameText, false) ||
-         queryInterfaceName(name, out, static_cast<IOrnClcBinary*>(this),
-                            IOrnClcBinary::lookupName);
+  return OrnInterfaceMap<OrnClcBinary, IOrnClcBinary>::query(this, name, out);
 }

@@ -71,7 +71,14 @@ struct OrnComponentDefinition {
   const char* name;
   OrnID id;
   uint8_t descriptorBytes[16];
+  // The build stamp both component interfaces report; null: the module's build time.
+  const char* buildStamp = nullptr;
 };
+
+// When the module was built, "YYYY-MM-DD HH:MM" (UTC): the build stamp of a component that names
+// none. Set during start-up by a source that orn_add_component generates into the module; null
+// in a module built without it, whose stamp then reads "unknown". Not synchronised.
+extern const char* moduleBuildTime;
 
 // Builds the module's start-up objects in their fixed order from the component's definition.
 // Runs once, from the component's static initialiser that ORN_DEFINE_COMPONENT defines.
@@ -87,11 +94,14 @@ int ornEntryPoint(int* version, IOrnComponent** component);
 #define ORN_EXPORT extern "C" __attribute__((visibility("default")))
 #endif
 
-// Defines a component module in one place: its name, identifier and 16 descriptor bytes. Expands
-// to the module's start-up object and its one export, EntryPoint. Use once per module.
+// Defines a component module in one place: its name, identifier, 16 descriptor bytes and,
+// optionally, its build stamp; without one the module reports when it was built
+// (moduleBuildTime). Expands to the module's start-up object and its one export, EntryPoint. Use
+// once per module.
 //   ORN_DEFINE_COMPONENT("my_component",
 //                        OrnID(0x12345678, 0x1234, 0x5678, {1, 2, 3, 4, 5, 6, 7, 8}),
 //                        {0x01, 0x02, ... 16 bytes ...})
+//   ORN_DEFINE_COMPONENT("my_component", OrnID(...), {... 16 bytes ...}, "2010-12-16 11:42")
 #define ORN_DEFINE_COMPONENT(NAME, ID, ...)                                  \
   namespace {                                                                \
   struct OrnComponentStartup {                                               \

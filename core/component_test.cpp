@@ -124,12 +124,30 @@ TEST_F(ComponentTest, NamesStampsAndIdentifier) {
   IOrnComponent* component = newComponent();
   IOrnCompInternal* internal = internalOf(component);
   EXPECT_STREQ(internal->name(), "unit_component");
-  EXPECT_STREQ(component->buildStamp(), "2010-12-16 11:42");
-  EXPECT_STREQ(internal->buildStamp(), "2010-12-16 11:42");
   EXPECT_TRUE(internal->identifier()->equals(testDefinition.id));
   EXPECT_EQ(internal->identifier()->toString(), "{01020304-0506-0708-090A-0B0C0D0E0F10}");
   EXPECT_TRUE(internal->probe());
   EXPECT_STREQ(component->className(), "OrnBaseComponent");
+  delete component;
+}
+
+// The stamp the definition names wins; without one the module's build time, which its
+// generated source may set after start-up; a module without either says so.
+TEST_F(ComponentTest, BuildStampIsTheDefinitionsElseTheBuildTimeElseUnknown) {
+  IOrnComponent* component = newComponent();
+  IOrnCompInternal* internal = internalOf(component);
+  const char* const savedBuildTime = moduleBuildTime;
+  moduleBuildTime = nullptr;
+  EXPECT_STREQ(component->buildStamp(), "unknown");
+  moduleBuildTime = "2031-04-05 06:07";
+  EXPECT_STREQ(component->buildStamp(), "2031-04-05 06:07");
+  EXPECT_STREQ(internal->buildStamp(), "2031-04-05 06:07");
+
+  componentBuildStamp = "2010-12-16 11:42";  // as a definition that names it leaves it
+  EXPECT_STREQ(component->buildStamp(), "2010-12-16 11:42");
+  EXPECT_STREQ(internal->buildStamp(), "2010-12-16 11:42");
+  componentBuildStamp = nullptr;
+  moduleBuildTime = savedBuildTime;
   delete component;
 }
 

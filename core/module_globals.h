@@ -92,7 +92,10 @@ extern InternalComponentCustomizer* componentCustomizer;
 extern OrnID componentId;
 extern const char* componentName;
 
-// The build stamp both component interfaces report.
-extern const char* const componentBuildStamp;
+// The build stamp the component's definition names; null when it names none.
+extern const char* componentBuildStamp;
+// The build stamp both component interfaces report: componentBuildStamp, else moduleBuildTime,
+// else "unknown".
+const char* moduleBuildStamp();
 
 #endif  // ORN_CORE_MODULE_GLOBALS_H_

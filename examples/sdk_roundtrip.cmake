@@ -1,11 +1,14 @@
 # Installs the framework from a build tree and uses the package the way a plug-in author does:
-#  - the umbrella header <orn/orn.h> and everything it includes are installed, no test-only or
-#    command header is;
+#  - the umbrella headers <orn/module.h>, <orn/host.h>, <orn/testhost.h> and <orn/orn.h> and
+#    everything they include are installed, and nothing else is; what module.h includes reaches
+#    nothing of host/ or testhost/;
 #  - the example plug-in, its own host (Orn::host) and, natively, its unit tests (Orn::testhost)
-#    build against the package; `orn-host check` passes on the installed plug-in, `inspect --json`
-#    names it and its class, and the example host greets through it;
+#    build against the package; the plug-in's objects, as the compiler saw them, read no header of
+#    host/ or testhost/; `orn-host check` passes on the installed plug-in, `inspect --json` names
+#    it, its class and its own build stamp, and the example host greets through it;
 #  - the samples of docs/plugin-authors.md (its first cmake block and its cpp blocks) build into a
-#    module that passes `orn-host check`.
+#    module that reads no host header, passes `orn-host check`, shows its class with both
+#    interfaces and, built with SOURCE_DATE_EPOCH set, the build stamp of that time.
 #   cmake -DBUILD_DIR=... -DSOURCE_DIR=... [-DTOOLCHAIN=...] [-DEMULATOR=...] [-DEXE_SUFFIX=.exe]
 #         [-DPATH_PREFIX=Z:] -P sdk_roundtrip.cmake
 # Works in a fresh directory under the system's temp directory and removes it when all passed.
@@ -37,25 +40,33 @@ endfunction()
 set(prefix "${work}/orn")
 run("installing the framework" ${CMAKE_COMMAND} --install "${BUILD_DIR}" --prefix "${prefix}")
 
-# ---- Installed headers: orn.h and its closure over quoted includes must all be there, and no
-# other header may be (test-only, command or implementation headers outside that closure).
+# ---- Installed headers: the umbrellas and their closure over quoted includes and <orn/...>
+# includes must all be there, and no other header may be (test-only, command or implementation
+# headers outside that closure).
 set(include_root "${prefix}/include/orn")
-set(reached orn.h)
-set(pending orn.h)
-while(pending)
-  list(POP_FRONT pending header)
-  if(NOT EXISTS "${include_root}/${header}")
-    message(FATAL_ERROR "sdk_roundtrip: ${header} is included by the public headers but not installed")
-  endif()
-  file(STRINGS "${include_root}/${header}" lines REGEX "^[ \t]*#[ \t]*include[ \t]+\"")
-  foreach(line IN LISTS lines)
-    string(REGEX REPLACE "^[ \t]*#[ \t]*include[ \t]+\"([^\"]+)\".*" "\\1" included "${line}")
-    if(NOT included IN_LIST reached)
-      list(APPEND reached "${included}")
-      list(APPEND pending "${included}")
+# The headers reached from the given ones, themselves included, in out_var.
+function(header_closure out_var)
+  set(reached ${ARGN})
+  set(pending ${ARGN})
+  while(pending)
+    list(POP_FRONT pending header)
+    if(NOT EXISTS "${include_root}/${header}")
+      message(FATAL_ERROR "sdk_roundtrip: ${header} is included by the public headers but not installed")
     endif()
-  endforeach()
-endwhile()
+    file(STRINGS "${include_root}/${header}" lines
+         REGEX "^[ \t]*#[ \t]*include[ \t]+(\"|<orn/)")
+    foreach(line IN LISTS lines)
+      string(REGEX REPLACE "^[ \t]*#[ \t]*include[ \t]+(\"|<orn/)([^\">]+)[\">].*" "\\2"
+             included "${line}")
+      if(NOT included IN_LIST reached)
+        list(APPEND reached "${included}")
+        list(APPEND pending "${included}")
+      endif()
+    endforeach()
+  endwhile()
+  set(${out_var} ${reached} PARENT_SCOPE)
+endfunction()
+header_closure(reached orn.h module.h host.h testhost.h)
 file(GLOB_RECURSE installed RELATIVE "${include_root}" "${include_root}/*")
 set(test_only "")
 set(private "")
@@ -70,13 +81,20 @@ if(test_only)
   message(FATAL_ERROR "sdk_roundtrip: test-only or command headers installed: ${test_only}")
 endif()
 if(private)
-  message(FATAL_ERROR "sdk_roundtrip: installed although no public header includes them: ${private}")
+  message(FATAL_ERROR "sdk_roundtrip: installed although no umbrella header reaches them: ${private}")
+endif()
+header_closure(module_headers module.h)
+list(FILTER module_headers INCLUDE REGEX "^(host|testhost)/")
+if(module_headers)
+  message(FATAL_ERROR "sdk_roundtrip: <orn/module.h> reaches host headers: ${module_headers}")
 endif()
 list(LENGTH reached reached_count)
-message(STATUS "sdk_roundtrip: ${reached_count} public headers installed, each reached from orn.h")
+message(STATUS "sdk_roundtrip: ${reached_count} public headers installed, each reached from an umbrella")
 
 # ---- Building a project against the package.
 set(host "${prefix}/bin/orn-host${EXE_SUFFIX}")
+# Configures and builds source_dir in ${work}/<name>-build; further arguments (VAR=value) go
+# into the build's environment.
 function(build_against_package name source_dir)
   set(args -S "${source_dir}" -B "${work}/${name}-build" -G Ninja -DCMAKE_BUILD_TYPE=Debug
       -DOrn_DIR=${prefix}/lib/cmake/Orn)
@@ -84,7 +102,46 @@ function(build_against_package name source_dir)
     list(APPEND args -DCMAKE_TOOLCHAIN_FILE=${TOOLCHAIN})
   endif()
   run("configuring ${name}" ${CMAKE_COMMAND} ${args})
-  run("building ${name}" ${CMAKE_COMMAND} --build "${work}/${name}-build")
+  run("building ${name}" ${CMAKE_COMMAND} -E env ${ARGN} --
+      ${CMAKE_COMMAND} --build "${work}/${name}-build")
+endfunction()
+
+# The headers the compiler read for the objects of target, as ninja recorded them, may include
+# <orn/module.h> but nothing of host/ or testhost/.
+find_program(ORN_NINJA NAMES ninja ninja-build REQUIRED)
+function(expect_module_headers_only name target)
+  run("reading what ${target} included" ${ORN_NINJA} -C "${work}/${name}-build" -t deps)
+  string(REPLACE "\n" ";" lines "${last_output}")
+  set(in_target FALSE)
+  set(saw_module_h FALSE)
+  foreach(line IN LISTS lines)
+    if(line MATCHES "^[^ ].*: #deps")
+      string(FIND "${line}" "CMakeFiles/${target}.dir/" at)
+      if(at LESS 0)
+        set(in_target FALSE)
+      else()
+        set(in_target TRUE)
+      endif()
+    elseif(in_target AND line MATCHES "/include/orn/module\\.h$")
+      set(saw_module_h TRUE)
+    elseif(in_target AND line MATCHES "/include/orn/(host|testhost)/")
+      string(STRIP "${line}" line)
+      message(FATAL_ERROR "sdk_roundtrip: ${target} was compiled with ${line}")
+    endif()
+  endforeach()
+  if(NOT saw_module_h)
+    message(FATAL_ERROR "sdk_roundtrip: no object of ${target} read <orn/module.h>\n${last_output}")
+  endif()
+endfunction()
+
+# The build stamp that inspect --json shows ("YYYY-MM-DD HH:MM"), in out_var.
+function(build_stamp_of module out_var)
+  run("orn-host inspect ${module}" ${EMULATOR} "${host}" inspect --json "${PATH_PREFIX}${module}")
+  string(JSON stamp GET "${last_output}" buildStamp)
+  if(NOT stamp MATCHES "^[0-9][0-9][0-9][0-9]-[0-9][0-9]-[0-9][0-9] [0-9][0-9]:[0-9][0-9]$")
+    message(FATAL_ERROR "sdk_roundtrip: ${module} has the build stamp '${stamp}'")
+  endif()
+  set(${out_var} "${stamp}" PARENT_SCOPE)
 endfunction()
 
 function(expect_check_passes module)
@@ -97,6 +154,7 @@ endfunction()
 
 # ---- The example: module, host, unit tests.
 build_against_package(example "${SOURCE_DIR}/examples/hello_component")
+expect_module_headers_only(example hello_component)
 run("installing the example" ${CMAKE_COMMAND} --install "${work}/example-build"
     --prefix "${work}/plugin")
 file(GLOB plugin "${work}/plugin/bin/hello_component*")
@@ -109,6 +167,12 @@ string(JSON name GET "${last_output}" name)
 string(JSON class GET "${last_output}" classes 0 name)
 if(NOT name STREQUAL "hello_component" OR NOT class STREQUAL "HelloGreeter")
   message(FATAL_ERROR "sdk_roundtrip: inspect says ${name}/${class}\n${last_output}")
+endif()
+# Its own stamp: the time its build wrote into it, not the template's.
+build_stamp_of("${plugin}" stamp)
+file(STRINGS "${work}/example-build/hello_component_build_stamp.cpp" written REGEX "\"${stamp}\"")
+if(NOT written OR stamp STREQUAL "2010-12-16 11:42")
+  message(FATAL_ERROR "sdk_roundtrip: the example shows the build stamp ${stamp}, not its own")
 endif()
 run("the example's host" ${EMULATOR} "${work}/plugin/bin/hello_host${EXE_SUFFIX}"
     "${PATH_PREFIX}${plugin}" Ada)
@@ -163,7 +227,9 @@ if(cmake_block STREQUAL "" OR NOT cpp_blocks MATCHES "ORN_DEFINE_COMPONENT"
 endif()
 file(WRITE "${work}/guide/CMakeLists.txt" "${cmake_block}")
 file(WRITE "${work}/guide/my_component.cpp" "${cpp_blocks}")
-build_against_package(guide "${work}/guide")
+# Built as a reproducible build is: the stamp is the time SOURCE_DATE_EPOCH names.
+build_against_package(guide "${work}/guide" SOURCE_DATE_EPOCH=1700000000)
+expect_module_headers_only(guide my_component)
 file(GLOB guide_module "${work}/guide-build/my_component.so" "${work}/guide-build/my_component.dll")
 if(NOT guide_module)
   message(FATAL_ERROR "sdk_roundtrip: the guide's module was not built")
@@ -173,10 +239,17 @@ run("orn-host inspect of the guide's module" ${EMULATOR} "${host}" inspect --jso
     "${PATH_PREFIX}${guide_module}")
 string(JSON name GET "${last_output}" name)
 string(JSON class GET "${last_output}" classes 0 name)
-if(NOT name STREQUAL "my_component" OR NOT class STREQUAL "Greeter")
-  message(FATAL_ERROR "sdk_roundtrip: the guide's module inspects as ${name}/${class}")
+string(JSON interfaces GET "${last_output}" classes 0 interfaces)
+string(JSON stamp GET "${last_output}" buildStamp)
+string(REGEX REPLACE "[ \n]" "" interfaces "${interfaces}")
+if(NOT "${name}/${class}${interfaces}" STREQUAL "my_component/Greeter[\"IGreeter\",\"IFarewell\"]")
+  message(FATAL_ERROR "sdk_roundtrip: the guide's module inspects as ${name}/${class}${interfaces}")
+endif()
+if(NOT stamp STREQUAL "2023-11-14 22:13")
+  message(FATAL_ERROR "sdk_roundtrip: built at SOURCE_DATE_EPOCH 1700000000, the guide's module "
+                      "shows the build stamp '${stamp}'")
 endif()
 
 file(REMOVE_RECURSE "${work}")
 message(STATUS "sdk_roundtrip: the example and the guide's samples, built against the installed "
-               "package, pass check")
+               "package, read <orn/module.h> alone, pass check and show their own build stamps")

@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "core/interface_map.h"
 #include "memory/out_of_memory.h"
 #include "memory/ubrrealloc.h"
 #include "platform/config.h"
@@ -288,9 +289,7 @@ bool BucketMemoryPool::deallocateLocked(int32_t capacity, void** block) {
 }
 
 bool BucketMemoryPool::queryInterface(const char* name, void** out, int /*options*/) {
-  return queryClass(name, out, this, classNameText, false) ||
-         queryInterfaceName(name, out, static_cast<IBucketMemoryPool*>(this),
-                            IBucketMemoryPool::lookupName);
+  return OrnInterfaceMap<BucketMemoryPool, IBucketMemoryPool>::query(this, name, out);
 }
 
 bool BucketMemoryPool::checkBucketTable() const {

@@ -37,7 +37,8 @@ const OrnComponentDefinition inProcessComponent{
     "hardening_component",
     OrnID(0x68617264, 0x656E, 0x696E, {0x67, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x08}),
     {0x48, 0x41, 0x52, 0x44, 0x00, 0x01, 0x00, 0x00, 0x73, 0x77, 0x65, 0x65, 0x70, 0x21, 0x21,
-     0x21}};
+     0x21},
+    "2010-12-16 11:42"};  // the template's stamp, which the workload expects of both
 
 // The host a run is attached to. real: the orn_host library's host, with its shared pool (the
 // module binds to it) and a memory manager holding a reserve of four steps. bare: a test host

@@ -2,6 +2,7 @@
 
 #include <new>
 
+#include "core/interface_map.h"
 #include "core/module_globals.h"
 #include "core/no_destructor.h"
 #include "core/service_ptr.h"
@@ -129,7 +130,5 @@ OrnWString OrnTrivialTranslator::translate(const char* text, const OrnWString* a
 bool OrnTrivialTranslator::probe(int32_t /*value*/) { return false; }
 
 bool OrnTrivialTranslator::queryInterface(const char* name, void** out, int /*options*/) {
-  return queryClass(name, out, this, classNameText, false) ||
-         queryInterfaceName(name, out, static_cast<IOrnTranslator*>(this),
-                            IOrnTranslator::lookupName);
+  return OrnInterfaceMap<OrnTrivialTranslator, IOrnTranslator>::query(this, name, out);
 }

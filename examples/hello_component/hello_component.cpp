@@ -1,5 +1,6 @@
-// The component: its name, identifier and 16 descriptor bytes. One per module.
-#include <orn/orn.h>
+// The component: its name, identifier and 16 descriptor bytes. One per module; it names no
+// build stamp, so it reports the time it was built.
+#include <orn/module.h>
 
 ORN_DEFINE_COMPONENT("hello_component",
                      OrnID(0x48656C6C, 0x6F43, 0x6F6D,

@@ -2,7 +2,7 @@
 #ifndef HELLO_GREETER_H_
 #define HELLO_GREETER_H_
 
-#include <orn/orn.h>
+#include <orn/module.h>
 
 // A host reaches it with queryInterface("IHelloGreeter").
 class IHelloGreeter : public virtual IOrnUnknown {
@@ -12,15 +12,13 @@ class IHelloGreeter : public virtual IOrnUnknown {
   virtual OrnWString greet(const char* name) = 0;
 };
 
-// Created with count 0 by the class factory; the host takes its own reference.
-class HelloGreeter : public IHelloGreeter {
+// Created with count 0 by the class factory; the host takes its own reference. Its interface
+// map answers "HelloGreeter", "IOrnUnknown" and "IHelloGreeter".
+class HelloGreeter : public OrnImplements<HelloGreeter, IHelloGreeter> {
  public:
   static constexpr const char* classNameText = "HelloGreeter";
 
   OrnWString greet(const char* name) override;
-
-  bool queryInterface(const char* name, void** out, int options) override;
-  const char* className() override { return classNameText; }
 };
 
 inline const OrnID helloGreeterId(0x48656C6C, 0x6F47, 0x7265,

@@ -3,7 +3,7 @@
 #include "hello_greeter.h"
 
 #include <gtest/gtest.h>
-#include <orn/orn.h>
+#include <orn/testhost.h>
 
 namespace {
 

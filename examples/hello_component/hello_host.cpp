@@ -2,7 +2,7 @@
 // creates the greeter through the component and prints its greeting.
 //   hello_host MODULE [NAME]
 // Exit status: 0 greeted, 1 the module offers no greeter, 2 the module could not be loaded.
-#include <orn/orn.h>
+#include <orn/host.h>
 
 #include <cstdio>
 #include <string>
