@@ -1,0 +1,1 @@
+# Counts, sizes and interface names a module reports that no honest module would.
