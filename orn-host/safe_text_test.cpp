@@ -39,15 +39,19 @@ TEST(SafeText, TerminalEscapesAndControlsBecomeVisibleEscapes) {
   EXPECT_EQ(safeText("bell\a del\x7f"), "bell\\x07 del\\x7f");
   EXPECT_EQ(safeText("tab\there\r\n"), "tab\\there\\r\\n");
   // C1 controls in their UTF-8 form: U+009B is a one-character CSI to many terminals.
-  EXPECT_EQ(safeText("\xc2\x9b" "31m \xc2\x85 \xc2\xa0"), "\\u009b31m \\u0085 \xc2\xa0");
+  EXPECT_EQ(safeText("\xc2\x9b"
+                     "31m \xc2\x85 \xc2\xa0"),
+            "\\u009b31m \\u0085 \xc2\xa0");
 }
 
 TEST(SafeText, BytesThatAreNotUtf8AreEscapedOneByOne) {
-  EXPECT_EQ(safeText("a\xff" "b"), "a\\xffb");
-  EXPECT_EQ(safeText("\xc3"), "\\xc3");                      // cut short at the end
-  EXPECT_EQ(safeText("\xc3(x"), "\\xc3(x");                  // a lead without its follower
-  EXPECT_EQ(safeText("\xc0\xaf"), "\\xc0\\xaf");             // overlong '/'
-  EXPECT_EQ(safeText("\xed\xa0\x80"), "\\xed\\xa0\\x80");    // a surrogate
+  EXPECT_EQ(safeText("a\xff"
+                     "b"),
+            "a\\xffb");
+  EXPECT_EQ(safeText("\xc3"), "\\xc3");                             // cut short at the end
+  EXPECT_EQ(safeText("\xc3(x"), "\\xc3(x");                         // a lead without its follower
+  EXPECT_EQ(safeText("\xc0\xaf"), "\\xc0\\xaf");                    // overlong '/'
+  EXPECT_EQ(safeText("\xed\xa0\x80"), "\\xed\\xa0\\x80");           // a surrogate
   EXPECT_EQ(safeText("\xf4\x90\x80\x80"), "\\xf4\\x90\\x80\\x80");  // past U+10FFFF
 }
 
@@ -119,7 +123,8 @@ TEST(JsonOutput, EveryByteValueGivesParsableJsonWithControlsEscaped) {
 }
 
 TEST(JsonOutput, NonObjectDocumentsAreStillValid) {
-  EXPECT_EQ(nlohmann::json::parse(jsonOutput(nlohmann::json::array({"a\xff"})))[0], "a\xef\xbf\xbd");
+  EXPECT_EQ(nlohmann::json::parse(jsonOutput(nlohmann::json::array({"a\xff"})))[0],
+            "a\xef\xbf\xbd");
 }
 
 }  // namespace

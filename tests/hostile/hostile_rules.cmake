@@ -11,15 +11,17 @@ function(orn_hostile_module name)
 endfunction()
 
 # orn_hostile_run(TEST ARGS args... STATUS n [MODULE name] [TEXT texts...] [NO_TEXT texts...]
-#                 [JSON] [PREPARE script] [TIMEOUT seconds])
+#                 [JSON] [PREPARE script] [VERIFY script] [TIMEOUT seconds])
 # Adds the test Hostile.TEST: runs orn-host with ARGS, where {module} stands for the module
 # hostile_NAME (or, with MODULE template, the component_template) and {scratch} for a fresh
 # directory of the test's own; fails unless orn-host exits with STATUS, says every TEXT (stdout
 # and stderr together), says no NO_TEXT, and with JSON prints one valid JSON object on stdout.
 # PREPARE is a cmake script run first, with MODULE and SCRATCH set (to make a truncated copy, a
-# FIFO, a directory...). TIMEOUT (default 120) bounds the whole run.
+# FIFO, a directory...); VERIFY one run afterwards, with the same variables, to look at what the
+# run left behind. STATUS may name alternatives, "255|3". TIMEOUT (default 120) bounds the whole
+# run.
 function(orn_hostile_run test)
-  cmake_parse_arguments(ARG "JSON" "STATUS;MODULE;PREPARE;TIMEOUT" "ARGS;TEXT;NO_TEXT" ${ARGN})
+  cmake_parse_arguments(ARG "JSON" "STATUS;MODULE;PREPARE;VERIFY;TIMEOUT" "ARGS;TEXT;NO_TEXT" ${ARGN})
   if(NOT DEFINED ARG_STATUS)
     message(FATAL_ERROR "orn_hostile_run(${test}): STATUS is required")
   endif()
@@ -39,11 +41,15 @@ function(orn_hostile_run test)
   if(DEFINED ARG_PREPARE)
     set(prepare -DPREPARE=${CMAKE_CURRENT_SOURCE_DIR}/${ARG_PREPARE})
   endif()
+  set(verify "")
+  if(DEFINED ARG_VERIFY)
+    set(verify -DVERIFY=${CMAKE_CURRENT_SOURCE_DIR}/${ARG_VERIFY})
+  endif()
   add_test(NAME Hostile.${test}
     COMMAND ${CMAKE_COMMAND} -DHOST=$<TARGET_FILE:orn-host> -DMODULE=${module_file}
             -DSCRATCH=${CMAKE_CURRENT_BINARY_DIR}/scratch/${test} "-DARGS=${args}"
             -DEXPECT_STATUS=${ARG_STATUS} "-DEXPECT_TEXT=${texts}" "-DREJECT_TEXT=${no_texts}"
-            -DEXPECT_JSON=${ARG_JSON} -DTIMEOUT=${ARG_TIMEOUT} ${prepare} ${hostile_runner}
+            -DEXPECT_JSON=${ARG_JSON} -DTIMEOUT=${ARG_TIMEOUT} ${prepare} ${verify} ${hostile_runner}
             -P ${CMAKE_CURRENT_SOURCE_DIR}/run_host.cmake)
   set_tests_properties(Hostile.${test} PROPERTIES TIMEOUT ${ARG_TIMEOUT})
 endfunction()
