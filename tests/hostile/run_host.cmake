@@ -1,17 +1,47 @@
 # Runs orn-host on one hostile case and fails unless it ends as expected. Run with cmake -P:
 #   -DHOST=orn-host "-DARGS=check|{module}" -DEXPECT_STATUS=n [-DMODULE=path] [-DSCRATCH=dir]
-#   ["-DEXPECT_TEXT=a|b"] ["-DREJECT_TEXT=c|d"] [-DEXPECT_JSON=ON] [-DPREPARE=script.cmake]
+#   ["-DEXPECT_TEXT=a|b"] ["-DREJECT_TEXT=c|d"] ["-DREJECT_LINE_START=e|f"] [-DEXPECT_JSON=ON]
+#   [-DEXPECT_SAFE_TEXT=ON] [-DPREPARE=script.cmake]
 #   [-DVERIFY=script.cmake] [-DTIMEOUT=seconds] [-DEMULATOR=...] [-DPATH_PREFIX=Z:]
-# EXPECT_STATUS may list alternatives: "255|3".
+# EXPECT_STATUS may list alternatives: "255|3". In ARGS, {xNN} stands for the byte 0xNN.
 file(REMOVE_RECURSE "${SCRATCH}")
 file(MAKE_DIRECTORY "${SCRATCH}")
 if(DEFINED PREPARE AND NOT PREPARE STREQUAL "")
   include("${PREPARE}")
 endif()
 
+# The bytes of text as hexadecimal pairs, each followed by a space ("41 0a "); a CR before an LF
+# (a Windows program's text-mode output) is dropped.
+function(hex_pairs text out)
+  string(HEX "${text}" hex)
+  string(REGEX REPLACE "(..)" "\\1 " hex "${hex}")
+  string(REPLACE "0d 0a " "0a " hex "${hex}")
+  set(${out} "${hex}" PARENT_SCOPE)
+endfunction()
+
+# Fails unless text (given as hex_pairs) is well-formed UTF-8.
+function(expect_utf8 hex what)
+  set(cont "[89ab][0-9a-f] ")
+  set(valid "[0-7][0-9a-f] |(c[2-9a-f]|d[0-9a-f]) ${cont}|e0 [ab][0-9a-f] ${cont}")
+  string(APPEND valid "|(e[1-9a-c]|e[ef]) ${cont}${cont}|ed [89][0-9a-f] ${cont}")
+  string(APPEND valid "|f0 [9ab][0-9a-f] ${cont}${cont}|f[1-3] ${cont}${cont}${cont}")
+  string(APPEND valid "|f4 8[0-9a-f] ${cont}${cont}")
+  string(REGEX REPLACE "${valid}" "" rest "${hex}")
+  if(NOT rest STREQUAL "")
+    message(FATAL_ERROR "${what} is not UTF-8: bytes left after the valid sequences: ${rest}\n${shown}")
+  endif()
+endfunction()
+
 string(REPLACE "|" ";" args "${ARGS}")
 set(command "")
 foreach(arg IN LISTS args)
+  string(REGEX MATCHALL "{x[0-9a-f][0-9a-f]}" bytes "${arg}")
+  foreach(byte IN LISTS bytes)
+    string(SUBSTRING "${byte}" 2 2 hex)
+    math(EXPR code "0x${hex}")
+    string(ASCII ${code} char)
+    string(REPLACE "${byte}" "${char}" arg "${arg}")
+  endforeach()
   string(REPLACE "{module}" "${PATH_PREFIX}${MODULE}" arg "${arg}")
   string(REPLACE "{scratch}" "${PATH_PREFIX}${SCRATCH}" arg "${arg}")
   list(APPEND command "${arg}")
@@ -44,10 +74,28 @@ foreach(text IN LISTS texts)
     message(FATAL_ERROR "orn-host said '${text}', which it must not\n${shown}")
   endif()
 endforeach()
+string(REPLACE "|" ";" texts "${REJECT_LINE_START}")
+foreach(text IN LISTS texts)
+  string(FIND "\n${out}\n${err}" "\n${text}" at)
+  if(at GREATER_EQUAL 0)
+    message(FATAL_ERROR "orn-host started a line with '${text}', which it must not\n${shown}")
+  endif()
+endforeach()
 if(EXPECT_JSON)
   string(JSON type ERROR_VARIABLE json_error TYPE "${out}")
   if(json_error OR NOT type STREQUAL "OBJECT")
     message(FATAL_ERROR "orn-host --json did not print one JSON object: ${json_error}\n${shown}")
+  endif()
+  hex_pairs("${out}" out_hex)
+  expect_utf8("${out_hex}" "the JSON on stdout")
+endif()
+if(EXPECT_SAFE_TEXT)
+  hex_pairs("${out}${err}" all_hex)
+  expect_utf8("${all_hex}" "the output")
+  # C0 controls but the line feed, DEL, and the C1 controls in their UTF-8 form.
+  string(REGEX MATCH "(^| )(0[0-9bcdef]|1[0-9a-f]|7f|c2 [89][0-9a-f]) " control " ${all_hex}")
+  if(control)
+    message(FATAL_ERROR "orn-host printed a control character (${control})\n${shown}")
   endif()
 endif()
 if(DEFINED VERIFY AND NOT VERIFY STREQUAL "")
