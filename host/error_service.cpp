@@ -76,7 +76,8 @@ void HostErrorService::showQuietReports(std::FILE* stream) noexcept {
     for (; handedOver_ < reports_.size(); ++handedOver_) {
       const ErrorReport& report = reports_[handedOver_];
       const std::string shown = render_ ? render_(report.shown) : report.shown;
-      const std::string extra = render_ ? render_(report.extra) : report.extra;
+      const std::string extra =
+          render_ && !report.extra.empty() ? render_(report.extra) : report.extra;
       std::fprintf(stream, "module %s: %s%s%s\n", severityName(report.severity).c_str(),
                    shown.c_str(), extra.empty() ? "" : " ", extra.c_str());
     }
@@ -96,7 +97,8 @@ int HostErrorService::reportError(const OrnWString& message, const int& severity
         report.shown = translate_ ? translate_(report.message) : report.message;
         if (std::FILE* echo = echo_.load()) {
           const std::string text = render_ ? render_(report.shown) : report.shown;
-          const std::string extra = render_ ? render_(report.extra) : report.extra;
+          const std::string extra =
+              render_ && !report.extra.empty() ? render_(report.extra) : report.extra;
           std::fprintf(echo, "module %s: %s%s%s\n", severityName(severity).c_str(), text.c_str(),
                        extra.empty() ? "" : " ", extra.c_str());
           std::fflush(echo);

@@ -101,6 +101,28 @@ TEST(HostServices, ErrorServiceKeepsReportsAndShowsThemTranslated) {
   EXPECT_EQ(severityName(7), "severity 7");
 }
 
+TEST(HostServices, EchoesRenderTheModulesTextsAsTheHostAsks) {
+  OrnHostApp& host = newHost();
+  const auto bracketed = [](const std::string& s) { return "<" + s + ">"; };
+  host.errors().setEchoText(bracketed);
+  host.assertions().setEchoText(bracketed);
+  std::FILE* echo = std::tmpfile();
+  ASSERT_NE(echo, nullptr);
+  host.errors().setEcho(echo);
+  host.assertions().setEcho(echo);
+  host.errors().reportError(OrnWString("message"), 2, OrnString(""));
+  host.assertions().reportAssertion("x > 0", "file.cpp", 7);
+  host.errors().setEcho(nullptr);
+  host.assertions().setEcho(nullptr);
+  std::rewind(echo);
+  char text[256] = {};
+  const size_t got = std::fread(text, 1, sizeof text - 1, echo);
+  std::fclose(echo);
+  EXPECT_EQ(std::string(text, got),
+            "module warning: <message>\nmodule assertion failed: <x > 0> (<file.cpp>:7)\n");
+  EXPECT_EQ(host.errors().reports().at(0).shown, "message");  // kept as sent
+}
+
 // Regression: a module that gave up while the service was quiet (under check and test) ended the
 // process before the kept report was shown, so the user saw nothing at all.
 TEST(HostServices, QuietReportsAreWrittenToStderrWhenTheProcessEndsBeforeTheyAreHandedOver) {

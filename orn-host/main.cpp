@@ -27,6 +27,7 @@ OrnHostApp& makeHost(const HostCommandOptions& options) {
   static OrnHostApp* host = new OrnHostApp(hostOptions);
   // Module messages reach the terminal escaped, their own lines indented under the first.
   host->errors().setEchoText([](const std::string& text) { return safeLines(text, "    "); });
+  host->assertions().setEchoText([](const std::string& text) { return safeText(text); });
   return *host;
 }
 

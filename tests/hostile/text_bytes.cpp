@@ -10,7 +10,9 @@
 namespace {
 class IBytes : public virtual IOrnUnknown {
  public:
-  static constexpr const char* lookupName = "IBytes\x9b\xc2\x9b" "0m\n[ ok ] forged interface";
+  static constexpr const char* lookupName =
+      "IBytes\x9b\xc2\x9b"
+      "0m\n[ ok ] forged interface";
   virtual int bytes() = 0;
 };
 
