@@ -52,6 +52,14 @@ void printJson(const CheckReport& report) {
 void printText(const CheckReport& report) {
   // Details carry the module's own names and texts: one escaped line each.
   std::printf("checking %s\n", safeText(report.path).c_str());
+  // What the module said while it was checked, ahead of the rules, so the summary stays last.
+  if (!report.reports.empty()) {
+    std::printf("module reports: %d\n", static_cast<int>(report.reports.size()));
+    for (const ErrorReport& r : report.reports) {
+      std::printf("  %s: %s\n", severityName(r.severity).c_str(),
+                  safeLines(r.shown, "    ").c_str());
+    }
+  }
   for (const CheckResult& c : report.checks) {
     const char* tag = c.outcome == CheckOutcome::pass   ? "[ ok ]"
                       : c.outcome == CheckOutcome::fail ? "[FAIL]"
@@ -62,13 +70,6 @@ void printText(const CheckReport& report) {
   std::printf("%d checks: %d passed, %d failed, %d skipped\n",
               static_cast<int>(report.checks.size()), report.count(CheckOutcome::pass),
               report.count(CheckOutcome::fail), report.count(CheckOutcome::skip));
-  if (!report.reports.empty()) {
-    std::printf("module reports: %d\n", static_cast<int>(report.reports.size()));
-    for (const ErrorReport& r : report.reports) {
-      std::printf("  %s: %s\n", severityName(r.severity).c_str(),
-                  safeLines(r.shown, "    ").c_str());
-    }
-  }
 }
 }  // namespace
 
