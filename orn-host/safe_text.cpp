@@ -31,9 +31,11 @@ std::string escaped(std::string_view text, const std::string_view* indent) {
       continue;
     }
     if (byte < 0x80) {
-      if (byte == '\n' && indent != nullptr) {
+      const bool lineEnd = byte == '\n' || (byte == '\r' && text.substr(i, 2) == "\r\n");
+      if (lineEnd && indent != nullptr) {
         out += '\n';
         out += *indent;
+        if (byte == '\r') ++i;  // CR LF ends one line
       } else if (byte == '\n') {
         out += "\\n";
       } else if (byte == '\r') {

@@ -16,8 +16,9 @@ bool isValidUtf8(std::string_view text);
 // line that looks like one of orn-host's own, can come through.
 std::string safeText(std::string_view text);
 
-// text that may hold lines of its own (a module's message): escaped as safeText, but each newline
-// is kept and followed by indent, so that continuation lines stand indented under the first.
+// text that may hold lines of its own (a module's message): escaped as safeText, but each line
+// end (LF or CR LF) becomes a newline followed by indent, so that continuation lines stand
+// indented under the first. A CR on its own is still escaped.
 std::string safeLines(std::string_view text, std::string_view indent);
 
 // The document as orn-host prints it: indented by two, non-ASCII kept, and every string or key that

@@ -74,7 +74,8 @@ TEST(SafeLines, ContinuationLinesAreIndentedAndStillEscaped) {
   EXPECT_EQ(safeLines("first\nsecond\n[ ok ] forged", "    "),
             "first\n    second\n    [ ok ] forged");
   EXPECT_EQ(safeLines("one line", "    "), "one line");
-  EXPECT_EQ(safeLines("a\r\n\x1b[2Jb", "  "), "a\\r\n  \\x1b[2Jb");
+  EXPECT_EQ(safeLines("a\r\n\x1b[2Jb", "  "), "a\n  \\x1b[2Jb");   // CR LF is a line end
+  EXPECT_EQ(safeLines("a\r[ ok ] b\r", "  "), "a\\r[ ok ] b\\r");  // a lone CR is not
   EXPECT_EQ(safeLines("ends\n", "  "), "ends\n  ");
 }
 
