@@ -69,18 +69,18 @@ void HostErrorService::setEchoText(std::function<std::string(const std::string&)
   render_ = std::move(render);
 }
 
+void HostErrorService::writeReport(std::FILE* stream, const ErrorReport& report) const {
+  const std::string shown = render_ ? render_(report.shown) : report.shown;
+  const std::string extra = render_ && !report.extra.empty() ? render_(report.extra) : report.extra;
+  std::fprintf(stream, "module %s: %s%s%s\n", severityName(report.severity).c_str(), shown.c_str(),
+               extra.empty() ? "" : " ", extra.c_str());
+}
+
 void HostErrorService::showQuietReports(std::FILE* stream) noexcept {
   std::unique_lock<std::mutex> guard(mutex_, std::try_to_lock);
   if (!guard.owns_lock()) return;  // exit called from inside a report: nothing safe to do
   try {
-    for (; handedOver_ < reports_.size(); ++handedOver_) {
-      const ErrorReport& report = reports_[handedOver_];
-      const std::string shown = render_ ? render_(report.shown) : report.shown;
-      const std::string extra =
-          render_ && !report.extra.empty() ? render_(report.extra) : report.extra;
-      std::fprintf(stream, "module %s: %s%s%s\n", severityName(report.severity).c_str(),
-                   shown.c_str(), extra.empty() ? "" : " ", extra.c_str());
-    }
+    for (; handedOver_ < reports_.size(); ++handedOver_) writeReport(stream, reports_[handedOver_]);
   } catch (...) {
     // Out of memory while rendering: what was written stays written.
   }
@@ -96,11 +96,7 @@ int HostErrorService::reportError(const OrnWString& message, const int& severity
         std::lock_guard<std::mutex> guard(mutex_);
         report.shown = translate_ ? translate_(report.message) : report.message;
         if (std::FILE* echo = echo_.load()) {
-          const std::string text = render_ ? render_(report.shown) : report.shown;
-          const std::string extra =
-              render_ && !report.extra.empty() ? render_(report.extra) : report.extra;
-          std::fprintf(echo, "module %s: %s%s%s\n", severityName(severity).c_str(), text.c_str(),
-                       extra.empty() ? "" : " ", extra.c_str());
+          writeReport(echo, report);
           std::fflush(echo);
           shown = true;
         }

@@ -59,6 +59,8 @@ class HostErrorService : public HostOwned<IOrnErrorService> {
   const char* className() noexcept override { return classNameText; }
 
  private:
+  // "module SEVERITY: SHOWN EXTRA", rendered. REQUIRES: mutex_ held. May throw (memory).
+  void writeReport(std::FILE* stream, const ErrorReport& report) const;
   // The report as it arrived, written without allocating: the road of a report not kept.
   void showUnkept(const OrnWString& message, int severity, const OrnString& extra) noexcept;
 

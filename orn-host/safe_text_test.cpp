@@ -1,8 +1,12 @@
-#include "orn-host/safe_text.h"
-
+// GoogleTest first: included after the JSON header instead, the C library's inline strtod becomes
+// a global definition in the Microsoft-ABI build and clashes with msvcrt.dll's at link time.
+// clang-format off
 #include <gtest/gtest.h>
 
 #include <string>
+
+#include "orn-host/safe_text.h"
+// clang-format on
 
 namespace {
 
