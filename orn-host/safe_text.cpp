@@ -3,14 +3,35 @@
 #include <cstdint>
 #include <cstdio>
 
-#include "platform/utf.h"
-
 namespace {
-// Length of the well-formed UTF-8 sequence at text[i], or 0 when there is none there.
+// Length of the well-formed UTF-8 sequence at text[i] (no overlong form, surrogate or code point
+// past U+10FFFF), its code point in *c; 0 when there is none there.
 size_t sequenceAt(std::string_view text, size_t i, uint32_t* c) {
-  const std::string one(text.substr(i, 4));
-  size_t at = 0;
-  return decodeUtf8(one, at, c) ? at : 0;
+  const auto byte = [&](size_t k) { return static_cast<unsigned char>(text[k]); };
+  const unsigned char lead = byte(i);
+  size_t length;
+  uint32_t value;
+  uint32_t lowest;
+  if (lead < 0x80) {
+    *c = lead;
+    return 1;
+  } else if ((lead & 0xE0) == 0xC0) {
+    length = 2, value = lead & 0x1Fu, lowest = 0x80;
+  } else if ((lead & 0xF0) == 0xE0) {
+    length = 3, value = lead & 0x0Fu, lowest = 0x800;
+  } else if ((lead & 0xF8) == 0xF0) {
+    length = 4, value = lead & 0x07u, lowest = 0x10000;
+  } else {
+    return 0;
+  }
+  if (text.size() - i < length) return 0;
+  for (size_t k = 1; k < length; ++k) {
+    if ((byte(i + k) & 0xC0) != 0x80) return 0;
+    value = (value << 6) | (byte(i + k) & 0x3Fu);
+  }
+  if (value < lowest || value > 0x10FFFF || (value >= 0xD800 && value <= 0xDFFF)) return 0;
+  *c = value;
+  return length;
 }
 
 void appendHex(std::string& out, const char* form, unsigned value) {
@@ -105,7 +126,11 @@ std::string safeLines(std::string_view text, std::string_view indent) {
   return escaped(text, &indent);
 }
 
-std::string jsonOutput(nlohmann::json document) {
-  if (document.is_object() && holdsInvalidUtf8(document)) document["invalidUtf8"] = true;
-  return document.dump(2, ' ', false, nlohmann::json::error_handler_t::replace);
+std::string jsonOutput(const nlohmann::json& document) {
+  constexpr auto replace = nlohmann::json::error_handler_t::replace;
+  if (!document.is_object() || !holdsInvalidUtf8(document))
+    return document.dump(2, ' ', false, replace);
+  nlohmann::json marked = document;  // copied only when it has something to say
+  marked["invalidUtf8"] = true;
+  return marked.dump(2, ' ', false, replace);
 }

@@ -24,6 +24,6 @@ std::string safeLines(std::string_view text, std::string_view indent);
 // The document as orn-host prints it: indented by two, non-ASCII kept, and every string or key that
 // is not UTF-8 with its bad bytes replaced by U+FFFD. When something was replaced, an object
 // document says so with "invalidUtf8": true. No trailing newline.
-std::string jsonOutput(nlohmann::json document);
+std::string jsonOutput(const nlohmann::json& document);
 
 #endif  // ORN_HOST_CLI_SAFE_TEXT_H_
