@@ -4,6 +4,11 @@
 
 void HostAssertHandler::setEcho(std::FILE* stream) { echo_.store(stream); }
 
+void HostAssertHandler::setEchoText(std::function<std::string(const std::string&)> render) {
+  std::lock_guard<std::mutex> guard(mutex_);
+  render_ = std::move(render);
+}
+
 void HostAssertHandler::reportAssertion(const char* expression, const char* file,
                                         int line) noexcept {
   if (expression == nullptr) expression = "?";
@@ -14,7 +19,10 @@ void HostAssertHandler::reportAssertion(const char* expression, const char* file
         AssertionReport report{expression, file, line};
         std::lock_guard<std::mutex> guard(mutex_);
         if (std::FILE* echo = echo_.load()) {
-          std::fprintf(echo, "module assertion failed: %s (%s:%d)\n", expression, file, line);
+          const std::string shownExpression = render_ ? render_(expression) : expression;
+          const std::string shownFile = render_ ? render_(file) : file;
+          std::fprintf(echo, "module assertion failed: %s (%s:%d)\n", shownExpression.c_str(),
+                       shownFile.c_str(), line);
           std::fflush(echo);
           shown = true;
         }

@@ -5,6 +5,7 @@
 
 #include <atomic>
 #include <cstdio>
+#include <functional>
 #include <mutex>
 #include <string>
 #include <vector>
@@ -26,6 +27,9 @@ class HostAssertHandler : public HostOwned<IOrnAssertHandlerCB> {
 
   // Where assertions are printed as they arrive; null keeps them quiet (they are still kept).
   void setEcho(std::FILE* stream);
+  // Renders the module's texts (expression, file) for the echo, e.g. to escape control
+  // characters; unset: as they stand.
+  void setEchoText(std::function<std::string(const std::string&)> render);
 
   // Null texts are shown as "?".
   void reportAssertion(const char* expression, const char* file, int line) noexcept override;
@@ -38,7 +42,8 @@ class HostAssertHandler : public HostOwned<IOrnAssertHandlerCB> {
 
  private:
   mutable std::mutex mutex_;
-  std::vector<AssertionReport> assertions_;  // guarded by mutex_
+  std::vector<AssertionReport> assertions_;                // guarded by mutex_
+  std::function<std::string(const std::string&)> render_;  // guarded by mutex_
   std::atomic<std::FILE*> echo_{stderr};
 };
 

@@ -1,7 +1,43 @@
 #include "host/error_service.h"
 
+#include <algorithm>
+#include <cstdlib>
+
 #include "host/host_boundary.h"
 #include "host/wide_text.h"
+
+namespace {
+// The services alive now, for the exit hook. Never destroyed: services may outlive main.
+struct LiveServices {
+  std::mutex mutex;
+  std::vector<HostErrorService*> services;  // guarded by mutex
+};
+LiveServices& liveServices() {
+  static LiveServices* live = new LiveServices();
+  return *live;
+}
+void showQuietReportsAtExit() {
+  LiveServices& live = liveServices();
+  std::unique_lock<std::mutex> guard(live.mutex, std::try_to_lock);
+  if (!guard.owns_lock()) return;  // exit called while a service is being made or destroyed
+  for (HostErrorService* service : live.services) service->showQuietReports(stderr);
+}
+}  // namespace
+
+HostErrorService::HostErrorService() {
+  static const bool hooked = (std::atexit(showQuietReportsAtExit), true);
+  (void)hooked;
+  LiveServices& live = liveServices();
+  std::lock_guard<std::mutex> guard(live.mutex);
+  live.services.push_back(this);
+}
+
+HostErrorService::~HostErrorService() {
+  LiveServices& live = liveServices();
+  std::lock_guard<std::mutex> guard(live.mutex);
+  live.services.erase(std::remove(live.services.begin(), live.services.end(), this),
+                      live.services.end());
+}
 
 std::string severityName(int severity) {
   switch (severity) {
@@ -22,7 +58,34 @@ void HostErrorService::setDisplayTranslation(
   translate_ = std::move(translate);
 }
 
-void HostErrorService::setEcho(std::FILE* stream) { echo_.store(stream); }
+void HostErrorService::setEcho(std::FILE* stream) {
+  std::lock_guard<std::mutex> guard(mutex_);
+  if (stream != nullptr) handedOver_ = reports_.size();
+  echo_.store(stream);
+}
+
+void HostErrorService::setEchoText(std::function<std::string(const std::string&)> render) {
+  std::lock_guard<std::mutex> guard(mutex_);
+  render_ = std::move(render);
+}
+
+void HostErrorService::writeReport(std::FILE* stream, const ErrorReport& report) const {
+  const std::string shown = render_ ? render_(report.shown) : report.shown;
+  const std::string extra = render_ && !report.extra.empty() ? render_(report.extra) : report.extra;
+  std::fprintf(stream, "module %s: %s%s%s\n", severityName(report.severity).c_str(), shown.c_str(),
+               extra.empty() ? "" : " ", extra.c_str());
+}
+
+void HostErrorService::showQuietReports(std::FILE* stream) noexcept {
+  std::unique_lock<std::mutex> guard(mutex_, std::try_to_lock);
+  if (!guard.owns_lock()) return;  // exit called from inside a report: nothing safe to do
+  try {
+    for (; handedOver_ < reports_.size(); ++handedOver_) writeReport(stream, reports_[handedOver_]);
+  } catch (...) {
+    // Out of memory while rendering: what was written stays written.
+  }
+  std::fflush(stream);
+}
 
 int HostErrorService::reportError(const OrnWString& message, const int& severity,
                                   const OrnString& extra) noexcept {
@@ -33,12 +96,12 @@ int HostErrorService::reportError(const OrnWString& message, const int& severity
         std::lock_guard<std::mutex> guard(mutex_);
         report.shown = translate_ ? translate_(report.message) : report.message;
         if (std::FILE* echo = echo_.load()) {
-          std::fprintf(echo, "module %s: %s%s%s\n", severityName(severity).c_str(),
-                       report.shown.c_str(), report.extra.empty() ? "" : " ", report.extra.c_str());
+          writeReport(echo, report);
           std::fflush(echo);
           shown = true;
         }
         reports_.push_back(std::move(report));
+        if (shown) handedOver_ = reports_.size();
         return 1;
       },
       [&]() noexcept {
@@ -87,6 +150,7 @@ size_t HostErrorService::reportCount() const {
 void HostErrorService::clearReports() {
   std::lock_guard<std::mutex> guard(mutex_);
   reports_.clear();
+  handedOver_ = 0;
 }
 
 bool HostErrorService::queryInterface(const char* name, void** out, int /*options*/) noexcept {

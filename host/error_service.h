@@ -24,14 +24,29 @@ struct ErrorReport {
 // Reports may come from any thread: the list is guarded by a mutex. A report that cannot be kept
 // (memory has run out) is still shown at once, on the echo stream or, for a quiet service, on
 // stderr, and reportError answers 0; a kept report answers 1. Nothing leaves reportError.
+// Reports kept while quiet belong to whoever made the service quiet, once it gives the echo back;
+// when the process ends before that (a module that gives up calls exit), they are written to
+// stderr on the way out, so that the last thing a module said is seen.
 class HostErrorService : public HostOwned<IOrnErrorService> {
  public:
   static constexpr const char* classNameText = "HostErrorService";
 
+  HostErrorService();
+  ~HostErrorService() override;
+  HostErrorService(const HostErrorService&) = delete;
+  HostErrorService& operator=(const HostErrorService&) = delete;
+
   // Maps a message (UTF-8) to the text shown; unset: shown as sent.
   void setDisplayTranslation(std::function<std::string(const std::string&)> translate);
-  // Where messages are echoed as they arrive; null keeps them quiet (they are still kept).
+  // Where messages are echoed as they arrive; null keeps them quiet (they are still kept). Giving
+  // a stream back hands the reports kept while quiet to the caller.
   void setEcho(std::FILE* stream);
+  // Renders the shown text of a report for the echo and for the reports written at exit (e.g.
+  // to escape control characters); unset: as it stands.
+  void setEchoText(std::function<std::string(const std::string&)> render);
+  // Writes the reports kept while quiet, not yet handed over, to stream, and hands them over.
+  // Run for every live service when the process exits.
+  void showQuietReports(std::FILE* stream) noexcept;
 
   int reportError(const OrnWString& message, const int& severity,
                   const OrnString& extra) noexcept override;
@@ -44,12 +59,16 @@ class HostErrorService : public HostOwned<IOrnErrorService> {
   const char* className() noexcept override { return classNameText; }
 
  private:
+  // "module SEVERITY: SHOWN EXTRA", rendered. REQUIRES: mutex_ held. May throw (memory).
+  void writeReport(std::FILE* stream, const ErrorReport& report) const;
   // The report as it arrived, written without allocating: the road of a report not kept.
   void showUnkept(const OrnWString& message, int severity, const OrnString& extra) noexcept;
 
   mutable std::mutex mutex_;
   std::vector<ErrorReport> reports_;                          // guarded by mutex_
   std::function<std::string(const std::string&)> translate_;  // guarded by mutex_
+  std::function<std::string(const std::string&)> render_;     // guarded by mutex_
+  size_t handedOver_ = 0;  // reports_ before this are shown or the caller's; guarded by mutex_
   std::atomic<std::FILE*> echo_{stderr};
 };
 

@@ -1,7 +1,10 @@
 #include "host/orn_host.h"
 
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <cstdio>
+#include <cstdlib>
 #include <thread>
 #include <vector>
 
@@ -96,6 +99,59 @@ TEST(HostServices, ErrorServiceKeepsReportsAndShowsThemTranslated) {
   EXPECT_EQ(reports[0].extra, "detail");
   EXPECT_EQ(severityName(1), "error");
   EXPECT_EQ(severityName(7), "severity 7");
+}
+
+TEST(HostServices, EchoesRenderTheModulesTextsAsTheHostAsks) {
+  OrnHostApp& host = newHost();
+  const auto bracketed = [](const std::string& s) { return "<" + s + ">"; };
+  host.errors().setEchoText(bracketed);
+  host.assertions().setEchoText(bracketed);
+  std::FILE* echo = std::tmpfile();
+  ASSERT_NE(echo, nullptr);
+  host.errors().setEcho(echo);
+  host.assertions().setEcho(echo);
+  host.errors().reportError(OrnWString("message"), 2, OrnString(""));
+  host.assertions().reportAssertion("x > 0", "file.cpp", 7);
+  host.errors().setEcho(nullptr);
+  host.assertions().setEcho(nullptr);
+  std::rewind(echo);
+  char text[256] = {};
+  const size_t got = std::fread(text, 1, sizeof text - 1, echo);
+  std::fclose(echo);
+  EXPECT_EQ(std::string(text, got),
+            "module warning: <message>\nmodule assertion failed: <x > 0> (<file.cpp>:7)\n");
+  EXPECT_EQ(host.errors().reports().at(0).shown, "message");  // kept as sent
+}
+
+// Regression: a module that gave up while the service was quiet (under check and test) ended the
+// process before the kept report was shown, so the user saw nothing at all.
+TEST(HostServices, QuietReportsAreWrittenToStderrWhenTheProcessEndsBeforeTheyAreHandedOver) {
+  EXPECT_EXIT(
+      {
+        OrnHostApp& host = newHost();
+        host.errors().setEcho(nullptr);
+        host.errors().setEchoText([](const std::string& s) { return "<" + s + ">"; });
+        host.errors().reportError(OrnWString("memory has run out"), 1, OrnString("x"));
+        std::exit(4);
+      },
+      testing::ExitedWithCode(4), "module error: <memory has run out> <x>");
+}
+
+TEST(HostServices, ReportsHandedOverOrEchoedAreNotWrittenAgainAtExit) {
+  EXPECT_EXIT(
+      {
+        OrnHostApp& host = newHost();
+        host.errors().setEcho(nullptr);
+        host.errors().reportError(OrnWString("handed over"), 1, OrnString(""));
+        host.errors().setEcho(stderr);  // the caller takes the quiet ones
+        host.errors().reportError(OrnWString("echoed"), 2, OrnString(""));
+        host.errors().setEcho(nullptr);
+        host.errors().reportError(OrnWString("still quiet"), 3, OrnString(""));
+        std::fprintf(stderr, "exiting\n");
+        std::exit(3);
+      },
+      testing::ExitedWithCode(3),
+      testing::ContainsRegex("^module warning: echoed\nexiting\nmodule note: still quiet\n$"));
 }
 
 TEST(HostServices, AssertionHandlerCountsAndKeepsWhere) {

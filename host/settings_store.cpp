@@ -61,6 +61,10 @@ bool HostSettings::setPair(const std::string& pair, std::vector<SettingsProblem>
     return false;
   }
   std::u16string check;
+  if (!fromUtf8(key, &check)) {
+    problems->push_back({"--set", 0, "a key that is not valid UTF-8: '" + key + "'"});
+    return false;
+  }
   const std::string value = pair.substr(eq + 1);
   if (!fromUtf8(value, &check)) {
     problems->push_back({"--set", 0, "the value of '" + key + "' is not valid UTF-8"});

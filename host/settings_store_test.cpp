@@ -78,6 +78,18 @@ TEST(HostSettings, SetPairsFromTheCommandLine) {
   EXPECT_EQ(problems[0].toString(), "--set: expected KEY=VALUE, got 'novalue'");
 }
 
+// Regression: a key that was not UTF-8 was taken, and later broke every --json report.
+TEST(HostSettings, SetPairRefusesAKeyThatIsNotUtf8AndKeepsTheRest) {
+  HostSettings settings;
+  std::vector<SettingsProblem> problems;
+  EXPECT_FALSE(settings.setPair("Bad\xff/key=1", &problems));
+  EXPECT_TRUE(settings.setPair("Good/key=2", &problems));
+  ASSERT_EQ(problems.size(), 1u);
+  EXPECT_NE(problems[0].message.find("not valid UTF-8"), std::string::npos);
+  EXPECT_EQ(settings.value("Bad\xff/key"), "");
+  EXPECT_EQ(settings.value("Good/key"), "2");
+}
+
 TEST(HostSettings, TempDirectoryDefaultsToTheSystemsAndUnknownKeysAreEmpty) {
   HostSettings settings;
   const std::string temp = settings.value(HostSettings::tempDirectoryKey);

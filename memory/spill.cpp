@@ -26,10 +26,9 @@ int openSpillFile(OrnWString& path) {
   return platformNoFile;
 }
 
-void closeAndDelete(int file, const OrnWString& path) {
-  platformCloseFile(file);
-  platformUnlinkFile(pathText(path));
-}
+// The spill file goes with its handle (see platformOpenSpillFile): nothing is ever deleted by
+// name, so a file someone puts at the name meanwhile is left alone.
+void closeAndDelete(int file) { platformCloseFile(file); }
 
 }  // namespace
 
@@ -40,7 +39,7 @@ int spillRealloc(void** block, size_t oldBytes, size_t newBytes, int newCount,
   if (file == platformNoFile) ubrGiveUp(ubrSpillOpenFailed);
 
   if (platformWriteFile(file, *block, oldBytes) != oldBytes) {
-    closeAndDelete(file, path);
+    closeAndDelete(file);
     ubrGiveUp(ubrSpillWriteShort);
   }
 
@@ -50,17 +49,17 @@ int spillRealloc(void** block, size_t oldBytes, size_t newBytes, int newCount,
   void* fresh = platformMalloc(newBytes);
   if (fresh == nullptr) fresh = retryWithManager(manager, newBytes);
   if (fresh == nullptr) {
-    closeAndDelete(file, path);
+    closeAndDelete(file);
     ubrGiveUp(ubrOutOfMemory);
   }
 
   if (!platformSeekToStart(file) || platformReadFile(file, fresh, oldBytes) != oldBytes) {
-    closeAndDelete(file, path);
+    closeAndDelete(file);
     platformFree(fresh);
     ubrGiveUp(ubrSpillReadFailed);
   }
 
-  closeAndDelete(file, path);
+  closeAndDelete(file);
   std::memset(static_cast<char*>(fresh) + oldBytes, 0, newBytes - oldBytes);
   *block = fresh;
   path.releaseText();

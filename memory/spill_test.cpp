@@ -161,6 +161,32 @@ TEST_F(SpillTest, PlantedLinkAtTheSpillNameIsNeverFollowed) {
 #endif
 }
 
+// Regression: the spill deleted its file by name at the end, and so whatever had been put at the
+// name while the spill ran. Here the file goes with its handle: where the name is free at once
+// (POSIX), a file planted there survives with its contents; where the open file keeps its name
+// (Windows), nothing can be planted and the file is gone once closed.
+TEST_F(SpillTest, FilePlantedAtTheNameDuringTheSpillIsLeftAlone) {
+  fs::path name;
+  [[maybe_unused]] bool planted = false;
+  files.afterOpen = [&](const char16_t* path) {
+    name = onDisk(path);
+    std::ofstream out(name, std::ios::binary | std::ios::app);
+    planted = static_cast<bool>(out << "planted meanwhile") && out.flush();
+  };
+  EXPECT_EQ(grow(), newCount);
+  expectOldContentsThenZeroes();
+  ASSERT_FALSE(name.empty());
+#ifdef _WIN32
+  EXPECT_FALSE(fs::exists(name));
+  EXPECT_EQ(filesInSpillDirectory(), 0);
+#else
+  ASSERT_TRUE(planted) << "the spill file kept its name while open";
+  EXPECT_EQ(contentsOf(name), "planted meanwhile");
+  EXPECT_EQ(filesInSpillDirectory(), 1);  // only the planted file
+#endif
+  platformFree(block);
+}
+
 TEST_F(SpillTest, TakenNamesAreReplacedByFreshOnesAFewTimes) {
   files.takenNames = spillNameAttempts - 1;
   EXPECT_EQ(grow(), newCount);

@@ -3,6 +3,7 @@
 
 #include "host/check/module_checks.h"
 #include "orn-host/commands.h"
+#include "orn-host/safe_text.h"
 
 namespace {
 const char* outcomeText(CheckOutcome outcome) {
@@ -45,16 +46,26 @@ void printJson(const CheckReport& report) {
       {"serviceChanges", services},
       {"reports", reports},
   };
-  std::printf("%s\n", out.dump(2).c_str());
+  std::printf("%s\n", jsonOutput(out).c_str());
 }
 
 void printText(const CheckReport& report) {
-  std::printf("checking %s\n", report.path.c_str());
+  // Details carry the module's own names and texts: one escaped line each.
+  std::printf("checking %s\n", safeText(report.path).c_str());
+  // What the module said while it was checked, ahead of the rules, so the summary stays last.
+  if (!report.reports.empty()) {
+    std::printf("module reports: %d\n", static_cast<int>(report.reports.size()));
+    for (const ErrorReport& r : report.reports) {
+      std::printf("  %s: %s\n", severityName(r.severity).c_str(),
+                  safeLines(r.shown, "    ").c_str());
+    }
+  }
   for (const CheckResult& c : report.checks) {
     const char* tag = c.outcome == CheckOutcome::pass   ? "[ ok ]"
                       : c.outcome == CheckOutcome::fail ? "[FAIL]"
                                                         : "[skip]";
-    std::printf("%s %s%s%s\n", tag, c.name.c_str(), c.detail.empty() ? "" : ": ", c.detail.c_str());
+    std::printf("%s %s%s%s\n", tag, safeText(c.name).c_str(), c.detail.empty() ? "" : ": ",
+                safeText(c.detail).c_str());
   }
   std::printf("%d checks: %d passed, %d failed, %d skipped\n",
               static_cast<int>(report.checks.size()), report.count(CheckOutcome::pass),

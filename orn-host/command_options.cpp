@@ -6,6 +6,7 @@
 
 #include "host/host_language.h"
 #include "host/loaded_module.h"
+#include "orn-host/safe_text.h"
 
 std::string HostCommandOptions::modulePath() const {
   return module.empty() ? defaultModulePath() : module;
@@ -40,8 +41,8 @@ void addHostOptions(CLI::App* app, HostCommandOptions* options) {
 }
 
 int reportCommandError(const HostCommandOptions& options, const std::string& message) {
-  std::fprintf(stderr, "orn-host: %s\n", message.c_str());
-  if (options.json) std::printf("%s\n", nlohmann::json{{"error", message}}.dump(2).c_str());
+  std::fprintf(stderr, "orn-host: %s\n", safeLines(message, "  ").c_str());
+  if (options.json) std::printf("%s\n", jsonOutput({{"error", message}}).c_str());
   return exitBadInput;
 }
 
@@ -63,14 +64,13 @@ bool configureHost(OrnHostApp& host, const HostCommandOptions& options) {
   }
   for (const std::string& pair : options.settings) host.settings().setPair(pair, &settingsProblems);
   for (const SettingsProblem& problem : settingsProblems) {
-    std::fprintf(stderr, "orn-host: %s\n", problem.toString().c_str());
+    std::fprintf(stderr, "orn-host: %s\n", safeText(problem.toString()).c_str());
   }
   if (!settingsProblems.empty()) {
     if (options.json) {
       nlohmann::json errors = nlohmann::json::array();
       for (const SettingsProblem& p : settingsProblems) errors.push_back(p.toString());
-      std::printf("%s\n",
-                  nlohmann::json{{"error", "bad settings"}, {"problems", errors}}.dump(2).c_str());
+      std::printf("%s\n", jsonOutput({{"error", "bad settings"}, {"problems", errors}}).c_str());
     }
     return false;
   }
@@ -95,7 +95,7 @@ bool configureHost(OrnHostApp& host, const HostCommandOptions& options) {
       return false;
     }
     for (const CatalogueProblem& problem : problems) {
-      std::fprintf(stderr, "orn-host: warning: %s\n", problem.toString().c_str());
+      std::fprintf(stderr, "orn-host: warning: %s\n", safeText(problem.toString()).c_str());
     }
   }
   return true;

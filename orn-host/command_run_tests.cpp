@@ -5,6 +5,7 @@
 #include "host/module_lifetime.h"
 #include "host/test_service.h"
 #include "orn-host/commands.h"
+#include "orn-host/safe_text.h"
 
 int runTest(OrnHostApp& host, const HostCommandOptions& options,
             const TestCommandOptions& testOptions) {
@@ -42,14 +43,15 @@ int runTest(OrnHostApp& host, const HostCommandOptions& options,
                                 {"testService", !testOptions.withoutTestService},
                                 {"testsRun", testsRun},
                                 {"reports", list}};
-    std::printf("%s\n", out.dump(2).c_str());
+    std::printf("%s\n", jsonOutput(out).c_str());
   } else {
-    std::printf("module:    %s\n", module.path().c_str());
+    std::printf("module:    %s\n", safeText(module.path()).c_str());
     std::printf("tests run: %d%s\n", static_cast<int>(testsRun),
                 testOptions.withoutTestService ? " (no test service given)" : "");
     std::printf("reports:   %d\n", static_cast<int>(reports.size()));
     for (const ErrorReport& r : reports) {
-      std::printf("  %s: %s\n", severityName(r.severity).c_str(), r.shown.c_str());
+      std::printf("  %s: %s\n", severityName(r.severity).c_str(),
+                  safeLines(r.shown, "    ").c_str());
     }
   }
   std::fflush(stdout);

@@ -4,6 +4,7 @@
 #include "host/check/module_facts.h"
 #include "host/loaded_module.h"
 #include "orn-host/commands.h"
+#include "orn-host/safe_text.h"
 
 namespace {
 nlohmann::json namesJson(const NameList& list) {
@@ -41,14 +42,15 @@ void printJson(const ModuleFacts& facts) {
   } else {
     out["descriptor"] = nullptr;
   }
-  std::printf("%s\n", out.dump(2).c_str());
+  std::printf("%s\n", jsonOutput(out).c_str());
 }
 
 void printText(const ModuleFacts& facts) {
-  std::printf("module:      %s\n", facts.path.c_str());
-  std::printf("name:        %s\n", facts.name.c_str());
-  std::printf("build stamp: %s\n", facts.buildStamp.c_str());
-  std::printf("identifier:  %s\n", facts.identifier.c_str());
+  // Everything but the counts and the hex bytes is the module's own text: escaped.
+  std::printf("module:      %s\n", safeText(facts.path).c_str());
+  std::printf("name:        %s\n", safeText(facts.name).c_str());
+  std::printf("build stamp: %s\n", safeText(facts.buildStamp).c_str());
+  std::printf("identifier:  %s\n", safeText(facts.identifier).c_str());
   if (facts.hasDescriptor) {
     std::printf("descriptor:  version %d, %d bytes: %s\n", facts.descriptorVersion,
                 static_cast<int>(facts.descriptorBytes.size()),
@@ -58,14 +60,15 @@ void printText(const ModuleFacts& facts) {
   }
   std::printf("classes:     %d\n", facts.classCount);
   for (const ClassFacts& c : facts.classes) {
-    std::printf("  %s  %s\n", c.id.toString().c_str(), c.name.empty() ? "?" : c.name.c_str());
+    std::printf("  %s  %s\n", c.id.toString().c_str(),
+                c.name.empty() ? "?" : safeText(c.name).c_str());
     if (!c.created) {
       std::printf("      (createInstance gave no object)\n");
       continue;
     }
     std::string interfaces;
     for (const std::string& name : c.names.interfaceNames()) {
-      interfaces += (interfaces.empty() ? "" : ", ") + name;
+      interfaces += (interfaces.empty() ? "" : ", ") + safeText(name);
     }
     std::printf("      interfaces: %s\n", c.names.declined     ? "(not listed)"
                                           : interfaces.empty() ? "none"

@@ -15,6 +15,7 @@
 #include "host/orn_host.h"
 #include "orn-host/command_options.h"
 #include "orn-host/commands.h"
+#include "orn-host/safe_text.h"
 #include "platform/command_line.h"
 
 namespace {
@@ -24,7 +25,19 @@ OrnHostApp& makeHost(const HostCommandOptions& options) {
   hostOptions.memoryReserveBytes = static_cast<size_t>(options.memoryReserve);
   hostOptions.memoryReserveSteps = options.memoryReserveSteps;
   static OrnHostApp* host = new OrnHostApp(hostOptions);
+  // Module messages reach the terminal escaped, their own lines indented under the first.
+  host->errors().setEchoText([](const std::string& text) { return safeLines(text, "    "); });
+  host->assertions().setEchoText([](const std::string& text) { return safeText(text); });
   return *host;
+}
+
+// Whether --json was among the arguments, for errors found before the options are known.
+bool asksForJson(const std::vector<std::string>& arguments) {
+  for (size_t i = 1; i < arguments.size(); ++i) {
+    if (arguments[i] == "--") return false;
+    if (arguments[i] == "--json") return true;
+  }
+  return false;
 }
 }  // namespace
 
@@ -50,15 +63,23 @@ int main(int argc, char** argv) {
   test->add_flag("--no-test-service", testExtras.withoutTestService,
                  "Call runTests without a test service (the module reports that it got none)");
 
+  std::vector<std::string> arguments;
   try {
     // UTF-8 on every system, so non-ASCII paths and values reach the host intact.
-    std::vector<std::string> arguments = platformUtf8Arguments(argc, argv);
+    arguments = platformUtf8Arguments(argc, argv);
     app.name(arguments.empty() ? "orn-host" : arguments.front());
     std::vector<std::string> reversed(arguments.rbegin(), arguments.rend());
     if (!reversed.empty()) reversed.pop_back();  // the program's name
     app.parse(reversed);
   } catch (const CLI::ParseError& e) {
-    return app.exit(e) == 0 ? 0 : 2;
+    if (e.get_exit_code() == 0) return app.exit(e);  // --help, --version
+    // The words typed come back escaped: they may hold anything.
+    std::fprintf(stderr, "orn-host: %s\nRun with --help for more information.\n",
+                 safeText(e.what()).c_str());
+    if (options.json || asksForJson(arguments)) {
+      std::printf("%s\n", jsonOutput({{"error", e.what()}}).c_str());
+    }
+    return exitBadInput;
   }
 
   const HostCommandOptions& chosen = options;

@@ -23,7 +23,6 @@ size_t PlatformFiles::read(int file, void* data, size_t bytes) {
   return systemRead(file, data, bytes);
 }
 void PlatformFiles::close(int file) { systemClose(file); }
-bool PlatformFiles::unlink(const char16_t* path) { return systemUnlink(path); }
 
 PlatformFiles* installPlatformFiles(PlatformFiles* files) {
   return installedFiles.exchange(files, std::memory_order_acq_rel);
@@ -52,8 +51,4 @@ void platformCloseFile(int file) {
   } else {
     systemClose(file);
   }
-}
-bool platformUnlinkFile(const char16_t* path) {
-  PlatformFiles* files = layer();
-  return files ? files->unlink(path) : systemUnlink(path);
 }

@@ -10,6 +10,5 @@ size_t systemWrite(int file, const void* data, size_t bytes);
 bool systemSeekToStart(int file);
 size_t systemRead(int file, void* data, size_t bytes);
 void systemClose(int file);
-bool systemUnlink(const char16_t* path);
 
 #endif  // ORN_PLATFORM_SYSTEM_FILES_H_

@@ -9,6 +9,7 @@
 #include "core/service_ptr.h"
 #include "core/teardown.h"
 #include "platform/clock.h"
+#include "platform/temp_directory.h"
 
 const char* const tempDirectoryKey = "Directories/Temp Directory";
 
@@ -48,7 +49,21 @@ const OrnWString& driveRootSeparator() {
   return separator;
 }
 
+// Room for the system's temp directory; a longer one is not used.
+constexpr size_t systemTempDirectoryUnits = 1024;
+
 }  // namespace
+
+bool isRootedDirectory(const OrnWString& dir) {
+  if (dir.empty()) return false;
+  return dir.text[0] == u'\\' || dir.text[0] == u'/' || dir.text[1] == u':';
+}
+
+void systemTempDirectoryPath(OrnWString& out) {
+  char16_t dir[systemTempDirectoryUnits];
+  out.releaseText();
+  if (platformSystemTempDirectory(dir, systemTempDirectoryUnits) > 0) out.assignText(dir, -1);
+}
 
 bool makeTempFilePath(OrnWString& out) {
   const uint64_t counter = platformPerformanceCounter();
@@ -59,9 +74,13 @@ bool makeTempFilePath(OrnWString& out) {
   bool configured = false;
   if (store) {
     out.assign(store->stringValue(tempDirectoryKey, 0));
-    configured = !out.empty();
+    configured = isRootedDirectory(out);
   }
-  if (!configured) out.assign(withDriveRoot(serviceTempDirectory()));
+  // Empty or relative, the spill file would land in the root or wherever the process runs.
+  if (!configured) {
+    out.assign(withDriveRoot(serviceTempDirectory()));
+    if (!isRootedDirectory(out)) systemTempDirectoryPath(out);
+  }
 
   char name[tempFileNameLength + 1];
   std::snprintf(name, sizeof name, tempFileNamePattern, static_cast<unsigned>(processId),

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -49,6 +50,16 @@ std::string directoryOf(const std::string& path) {
     return "<not a spill path: " + path + ">";
   }
   return path.substr(0, path.size() - 27);
+}
+
+// The system's temp directory as the standard library finds it, without a trailing separator.
+std::string systemTemp() {
+  std::string dir = std::filesystem::temp_directory_path().string();
+  while (dir.size() > 1 && (dir.back() == '/' || dir.back() == '\\') &&
+         !(dir.size() == 3 && dir[1] == ':')) {
+    dir.pop_back();
+  }
+  return dir;
 }
 
 class TempPathTest : public testing::Test {
@@ -120,18 +131,42 @@ TEST_F(TempPathTest, ServiceAnswersBeyondABareDriveAreTakenUnchanged) {
   EXPECT_EQ(directoryOf(makePath()), "E:\\");
   dirs.set("temp", u"E:\\dir");
   EXPECT_EQ(directoryOf(makePath()), "E:\\dir");
-  dirs.set("temp", u"E");
-  EXPECT_EQ(directoryOf(makePath()), "E");
+  dirs.set("temp", u"/var/tmp");
+  EXPECT_EQ(directoryOf(makePath()), "/var/tmp");
 }
 
-TEST_F(TempPathTest, NeitherServiceGivesTheBareName) {
-  EXPECT_EQ(directoryOf(makePath()), "");
-  EXPECT_EQ(makePath().size(), 27u);
+// Regression: with neither service, or empty answers, the spill file went to the root directory
+// ("\orn-...", "/" on Linux), and a relative directory put it wherever the process was started.
+TEST_F(TempPathTest, NeitherServiceGivesTheSystemsTempDirectory) {
+  ASSERT_FALSE(systemTemp().empty());
+  EXPECT_EQ(directoryOf(makePath()), systemTemp());
 }
 
-TEST_F(TempPathTest, EmptyServiceAnswerGivesTheBareName) {
+TEST_F(TempPathTest, EmptyConfiguredValueAndServiceAnswerGiveTheSystemsTempDirectory) {
+  configure(u"");
   offerDirectory(u"");
-  EXPECT_EQ(directoryOf(makePath()), "");
+  EXPECT_EQ(directoryOf(makePath()), systemTemp());
+}
+
+TEST_F(TempPathTest, RelativeDirectoriesCountAsNotGiven) {
+  configure(u"spill here");
+  offerDirectory(u"C:\\Tmp");
+  EXPECT_EQ(directoryOf(makePath()), "C:\\Tmp");  // the configured one is passed over
+  configure(u".\\tmp");
+  dirs.set("temp", u"E");
+  EXPECT_EQ(directoryOf(makePath()), systemTemp());  // and so is the service's
+  configure(u"/var/tmp");
+  EXPECT_EQ(directoryOf(makePath()), "/var/tmp");
+}
+
+TEST_F(TempPathTest, RootedDirectoriesAreThoseThatBeginAtARootOrADrive) {
+  for (const char* rooted : {"\\", "/", "D:", "D:\\Temp", "\\\\server\\share", "/tmp"}) {
+    EXPECT_TRUE(isRootedDirectory(OrnWString(rooted))) << rooted;
+  }
+  for (const char* relative : {"", "E", "tmp", ".\\tmp", "..", "temp:x"}) {
+    EXPECT_FALSE(isRootedDirectory(OrnWString(relative))) << relative;
+  }
+  EXPECT_FALSE(isRootedDirectory(OrnWString()));
 }
 
 // ---- the directory service is looked up once
@@ -139,7 +174,7 @@ TEST_F(TempPathTest, EmptyServiceAnswerGivesTheBareName) {
 TEST_F(TempPathTest, DirectoryServiceIsLookedUpOnceEvenWhenAbsent) {
   makePath();
   offerDirectory(u"C:\\Tmp");  // registered too late to be seen
-  EXPECT_EQ(directoryOf(makePath()), "");
+  EXPECT_EQ(directoryOf(makePath()), systemTemp());
   EXPECT_EQ(host->requestCount("IOrnDirService"), 1);
   EXPECT_EQ(host->requestCount("IDataStore"), 2);  // the data store is asked every time
 }
@@ -163,15 +198,19 @@ TEST_F(TempPathTest, DataStoreIsHeldOnlyDuringTheCall) {
 TEST_F(TempPathTest, NameCarriesTheProcessIdAndTheCounterInEightHexDigits) {
   char pid[9];
   std::snprintf(pid, sizeof pid, "%08x", static_cast<unsigned>(platformProcessId()));
-  const std::string first = makePath();
+  const std::string path = makePath();
+  ASSERT_GE(path.size(), 27u);
+  const std::string first = path.substr(path.size() - 27);
   EXPECT_EQ(first.substr(0, 13), std::string("\\orn-") + pid);
   EXPECT_EQ(first.substr(22), "-temp");
 }
 
 TEST_F(TempPathTest, SecondFieldIsTheLowHalfOfTheCounterReadDuringTheCall) {
   const uint64_t before = platformPerformanceCounter();
-  const std::string name = makePath();  // no services: the bare name
+  const std::string path = makePath();  // no services: the system's temp directory
   const uint64_t after = platformPerformanceCounter();
+  ASSERT_GE(path.size(), 27u);
+  const std::string name = path.substr(path.size() - 27);
   ASSERT_TRUE(isSpillFileName(name)) << name;
   const uint32_t field = static_cast<uint32_t>(std::stoul(name.substr(14, 8), nullptr, 16));
   // Modulo 2^32, so that a wrap of the low half between the readings is no failure.
@@ -183,7 +222,8 @@ TEST_F(TempPathTest, SuccessiveNamesDifferInTheCounterOnly) {
   std::string second = makePath();
   for (int i = 0; i < 1000 && second == first; ++i) second = makePath();
   EXPECT_NE(first, second);
-  EXPECT_EQ(first.substr(0, 14), second.substr(0, 14));  // the process id part
+  // Everything up to the counter field: the directory and the process id.
+  EXPECT_EQ(first.substr(0, first.size() - 13), second.substr(0, second.size() - 13));
 }
 
 // ---- what happens to the strings involved
@@ -275,7 +315,7 @@ TEST_F(TempPathTest, ExitWithoutHostCallsNothing) {
         observedHost = host;
         moduleHost = nullptr;
         std::atexit(printHostCalls);
-        EXPECT_EQ(makePath().size(), 27u);
+        EXPECT_EQ(directoryOf(makePath()), systemTemp());
         std::exit(0);
       },
       testing::ExitedWithCode(0), "host calls: 0");

@@ -153,7 +153,10 @@ int FaultFiles::openSpill(const char16_t* path, bool* nameTaken) {
     return platformNoFile;
   }
   const int file = PlatformFiles::openSpill(path, nameTaken);
-  if (file != platformNoFile) ++opensSucceeded;
+  if (file != platformNoFile) {
+    ++opensSucceeded;
+    if (afterOpen) afterOpen(path);
+  }
   return file;
 }
 
@@ -179,9 +182,4 @@ size_t FaultFiles::read(int file, void* data, size_t bytes) {
 void FaultFiles::close(int file) {
   ++closes;
   PlatformFiles::close(file);
-}
-
-bool FaultFiles::unlink(const char16_t* path) {
-  ++unlinks;
-  return PlatformFiles::unlink(path);
 }

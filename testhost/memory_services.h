@@ -119,8 +119,9 @@ class HeapFaultScope {
 };
 
 // A spill-file layer in front of the system's: failing opens, names found taken, short writes,
-// failing seeks, short reads; and a hook that runs before every open (to plant a file at the
-// path). Records the paths and calls. Not synchronised: one spill at a time.
+// failing seeks, short reads; and hooks that run before every open and after every open that
+// succeeded (to plant a file at the path). Records the paths and calls. Not synchronised: one spill
+// at a time.
 class FaultFiles : public PlatformFiles {
  public:
   bool failOpen = false;    // every open fails, not because of the name
@@ -129,18 +130,17 @@ class FaultFiles : public PlatformFiles {
   bool failSeek = false;
   bool shortRead = false;  // reads stop one byte short
   std::function<void(const char16_t* path)> beforeOpen;
+  std::function<void(const char16_t* path)> afterOpen;
 
   int openSpill(const char16_t* path, bool* nameTaken) override;
   size_t write(int file, const void* data, size_t bytes) override;
   bool seekToStart(int file) override;
   size_t read(int file, void* data, size_t bytes) override;
   void close(int file) override;
-  bool unlink(const char16_t* path) override;
 
   std::vector<std::u16string> openedPaths;  // every path asked to open, in order
   int opensSucceeded = 0;
   int closes = 0;
-  int unlinks = 0;
   size_t bytesWritten = 0;
   size_t bytesRead = 0;
 };

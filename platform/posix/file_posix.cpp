@@ -31,8 +31,14 @@ int systemOpenSpill(const char16_t* path, bool* nameTaken) {
     if (nameTaken) *nameTaken = errno == EEXIST;
     return platformNoFile;
   }
-  // Deleted when closed: the name goes at once, so nobody can open the contents by name.
-  ::unlink(name.c_str());
+  // Deleted when closed: the name goes at once, so nobody can open the contents by name. It goes
+  // only while it still names this very file: one put there in its place is not ours to remove.
+  struct stat opened {};
+  struct stat named {};
+  if (::fstat(file, &opened) == 0 && ::lstat(name.c_str(), &named) == 0 &&
+      opened.st_dev == named.st_dev && opened.st_ino == named.st_ino) {
+    ::unlink(name.c_str());
+  }
   return file;
 }
 
@@ -63,5 +69,3 @@ size_t systemRead(int file, void* data, size_t bytes) {
 }
 
 void systemClose(int file) { ::close(file); }
-
-bool systemUnlink(const char16_t* path) { return ::unlink(posixPath(path).c_str()) == 0; }

@@ -36,7 +36,8 @@ constexpr size_t chunkBytes = INT_MAX / 2;
 int systemOpenSpill(const char16_t* path, bool* nameTaken) {
   if (nameTaken) *nameTaken = false;
   const WidePath wide(path);  // lives past the errno check below
-  // Read-write, created only if missing, deleted when closed, binary; owner read and write.
+  // Read-write, created only if missing, binary; owner read and write. _O_TEMPORARY opens it
+  // delete-on-close: the system removes it with its last handle, and nothing deletes it by name.
   const int file = _wopen(wide.get(), _O_RDWR | _O_CREAT | _O_EXCL | _O_TEMPORARY | _O_BINARY,
                           _S_IREAD | _S_IWRITE);
   if (file < 0) {
@@ -73,5 +74,3 @@ size_t systemRead(int file, void* data, size_t bytes) {
 }
 
 void systemClose(int file) { _close(file); }
-
-bool systemUnlink(const char16_t* path) { return _wunlink(WidePath(path).get()) == 0; }

@@ -11,15 +11,21 @@ function(orn_hostile_module name)
 endfunction()
 
 # orn_hostile_run(TEST ARGS args... STATUS n [MODULE name] [TEXT texts...] [NO_TEXT texts...]
-#                 [JSON] [PREPARE script] [TIMEOUT seconds])
+#                 [NO_LINE_START texts...] [JSON] [SAFE_TEXT] [PREPARE script] [VERIFY script]
+#                 [TIMEOUT seconds])
 # Adds the test Hostile.TEST: runs orn-host with ARGS, where {module} stands for the module
 # hostile_NAME (or, with MODULE template, the component_template) and {scratch} for a fresh
 # directory of the test's own; fails unless orn-host exits with STATUS, says every TEXT (stdout
-# and stderr together), says no NO_TEXT, and with JSON prints one valid JSON object on stdout.
+# and stderr together), says no NO_TEXT, starts no line with a NO_LINE_START, with JSON prints
+# one valid JSON object in UTF-8 on stdout, and with SAFE_TEXT prints only UTF-8 without control
+# characters but the line ends. In ARGS, {xNN} stands for the byte of hexadecimal value NN.
 # PREPARE is a cmake script run first, with MODULE and SCRATCH set (to make a truncated copy, a
-# FIFO, a directory...). TIMEOUT (default 120) bounds the whole run.
+# FIFO, a directory...); VERIFY one run afterwards, with the same variables, to look at what the
+# run left behind. STATUS may name alternatives, "255|3". TIMEOUT (default 120) bounds the whole
+# run.
 function(orn_hostile_run test)
-  cmake_parse_arguments(ARG "JSON" "STATUS;MODULE;PREPARE;TIMEOUT" "ARGS;TEXT;NO_TEXT" ${ARGN})
+  cmake_parse_arguments(ARG "JSON;SAFE_TEXT" "STATUS;MODULE;PREPARE;VERIFY;TIMEOUT"
+                        "ARGS;TEXT;NO_TEXT;NO_LINE_START" ${ARGN})
   if(NOT DEFINED ARG_STATUS)
     message(FATAL_ERROR "orn_hostile_run(${test}): STATUS is required")
   endif()
@@ -35,15 +41,21 @@ function(orn_hostile_run test)
   string(REPLACE ";" "|" args "${ARG_ARGS}")
   string(REPLACE ";" "|" texts "${ARG_TEXT}")
   string(REPLACE ";" "|" no_texts "${ARG_NO_TEXT}")
+  string(REPLACE ";" "|" no_line_starts "${ARG_NO_LINE_START}")
   set(prepare "")
   if(DEFINED ARG_PREPARE)
     set(prepare -DPREPARE=${CMAKE_CURRENT_SOURCE_DIR}/${ARG_PREPARE})
+  endif()
+  set(verify "")
+  if(DEFINED ARG_VERIFY)
+    set(verify -DVERIFY=${CMAKE_CURRENT_SOURCE_DIR}/${ARG_VERIFY})
   endif()
   add_test(NAME Hostile.${test}
     COMMAND ${CMAKE_COMMAND} -DHOST=$<TARGET_FILE:orn-host> -DMODULE=${module_file}
             -DSCRATCH=${CMAKE_CURRENT_BINARY_DIR}/scratch/${test} "-DARGS=${args}"
             -DEXPECT_STATUS=${ARG_STATUS} "-DEXPECT_TEXT=${texts}" "-DREJECT_TEXT=${no_texts}"
-            -DEXPECT_JSON=${ARG_JSON} -DTIMEOUT=${ARG_TIMEOUT} ${prepare} ${hostile_runner}
+            "-DREJECT_LINE_START=${no_line_starts}" -DEXPECT_SAFE_TEXT=${ARG_SAFE_TEXT}
+            -DEXPECT_JSON=${ARG_JSON} -DTIMEOUT=${ARG_TIMEOUT} ${prepare} ${verify} ${hostile_runner}
             -P ${CMAKE_CURRENT_SOURCE_DIR}/run_host.cmake)
   set_tests_properties(Hostile.${test} PROPERTIES TIMEOUT ${ARG_TIMEOUT})
 endfunction()

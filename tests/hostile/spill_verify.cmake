@@ -1,0 +1,20 @@
+# Included by run_host.cmake after a spill case: no spill file is left in the scratch directory,
+# in the spill directory, in the system's temp directory or at the root, and the plain file is
+# as it was.
+set(places "${SCRATCH}" "${SCRATCH}/spill" "/")
+if(DEFINED ENV{TMPDIR})
+  list(APPEND places "$ENV{TMPDIR}")
+endif()
+list(APPEND places "/tmp")
+foreach(place IN LISTS places)
+  file(GLOB left "${place}/orn-*-temp")
+  if(left)
+    message(FATAL_ERROR "spill files left behind: ${left}")
+  endif()
+endforeach()
+if(EXISTS "${SCRATCH}/plain file")
+  file(READ "${SCRATCH}/plain file" contents)
+  if(NOT contents STREQUAL "stays as it is")
+    message(FATAL_ERROR "the plain file was changed: '${contents}'")
+  endif()
+endif()
