@@ -24,6 +24,8 @@ void HostErrorService::setDisplayTranslation(
 
 void HostErrorService::setEcho(std::FILE* stream) { echo_.store(stream); }
 
+void HostErrorService::setReportObserver(ReportObserver observer) { observer_.store(observer); }
+
 int HostErrorService::reportError(const OrnWString& message, const int& severity,
                                   const OrnString& extra) noexcept {
   bool shown = false;  // set once the echo is written, so the fallback never shows it twice
@@ -38,6 +40,7 @@ int HostErrorService::reportError(const OrnWString& message, const int& severity
           std::fflush(echo);
           shown = true;
         }
+        if (ReportObserver observer = observer_.load()) observer(report, shown);
         reports_.push_back(std::move(report));
         return 1;
       },

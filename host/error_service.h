@@ -32,6 +32,10 @@ class HostErrorService : public HostOwned<IOrnErrorService> {
   void setDisplayTranslation(std::function<std::string(const std::string&)> translate);
   // Where messages are echoed as they arrive; null keeps them quiet (they are still kept).
   void setEcho(std::FILE* stream);
+  // Called with each kept report as it arrives, echoed or not, on the reporting thread under the
+  // service's lock: it must not throw or report. For a process that passes reports on at once.
+  using ReportObserver = void (*)(const ErrorReport& report, bool echoed);
+  void setReportObserver(ReportObserver observer);
 
   int reportError(const OrnWString& message, const int& severity,
                   const OrnString& extra) noexcept override;
@@ -51,6 +55,7 @@ class HostErrorService : public HostOwned<IOrnErrorService> {
   std::vector<ErrorReport> reports_;                          // guarded by mutex_
   std::function<std::string(const std::string&)> translate_;  // guarded by mutex_
   std::atomic<std::FILE*> echo_{stderr};
+  std::atomic<ReportObserver> observer_{nullptr};
 };
 
 // "error", "warning" or "note" for the severities 1, 2 and 3; "severity N" otherwise.

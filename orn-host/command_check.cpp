@@ -3,6 +3,7 @@
 
 #include "host/check/module_checks.h"
 #include "orn-host/commands.h"
+#include "orn-host/time_limit.h"
 
 namespace {
 const char* outcomeText(CheckOutcome outcome) {
@@ -17,7 +18,7 @@ const char* outcomeText(CheckOutcome outcome) {
   return "?";
 }
 
-void printJson(const CheckReport& report) {
+void printJson(const CheckReport& report, double timeLimit) {
   nlohmann::json checks = nlohmann::json::array();
   for (const CheckResult& c : report.checks) {
     checks.push_back({{"name", c.name}, {"result", outcomeText(c.outcome)}, {"detail", c.detail}});
@@ -44,12 +45,14 @@ void printJson(const CheckReport& report) {
       {"heldObjects", held},
       {"serviceChanges", services},
       {"reports", reports},
+      {"timeLimitSeconds", timeLimit > 0 ? nlohmann::json(timeLimit) : nlohmann::json(nullptr)},
   };
   std::printf("%s\n", out.dump(2).c_str());
 }
 
-void printText(const CheckReport& report) {
+void printText(const CheckReport& report, double timeLimit) {
   std::printf("checking %s\n", report.path.c_str());
+  std::printf("time limit: %s\n", timeLimitText(timeLimit).c_str());
   for (const CheckResult& c : report.checks) {
     const char* tag = c.outcome == CheckOutcome::pass   ? "[ ok ]"
                       : c.outcome == CheckOutcome::fail ? "[FAIL]"
@@ -69,9 +72,9 @@ int runCheck(OrnHostApp& host, const HostCommandOptions& options) {
     return reportCommandError(options, error);
   }
   if (options.json) {
-    printJson(report);
+    printJson(report, options.timeLimit);
   } else {
-    printText(report);
+    printText(report, options.timeLimit);
   }
   std::fflush(stdout);
   return report.allPassed() ? exitOk : exitChecksFailed;

@@ -4,6 +4,7 @@
 #include "host/check/module_facts.h"
 #include "host/loaded_module.h"
 #include "orn-host/commands.h"
+#include "orn-host/time_limit.h"
 
 namespace {
 nlohmann::json namesJson(const NameList& list) {
@@ -15,7 +16,7 @@ nlohmann::json namesJson(const NameList& list) {
   return names;
 }
 
-void printJson(const ModuleFacts& facts) {
+void printJson(const ModuleFacts& facts, double timeLimit) {
   nlohmann::json classes = nlohmann::json::array();
   for (const ClassFacts& c : facts.classes) {
     classes.push_back({{"identifier", c.id.toString()},
@@ -33,6 +34,7 @@ void printJson(const ModuleFacts& facts) {
       {"identifier", facts.identifier},
       {"classCount", facts.classCount},
       {"classes", classes},
+      {"timeLimitSeconds", timeLimit > 0 ? nlohmann::json(timeLimit) : nlohmann::json(nullptr)},
   };
   if (facts.hasDescriptor) {
     out["descriptor"] = {{"version", facts.descriptorVersion},
@@ -44,8 +46,9 @@ void printJson(const ModuleFacts& facts) {
   std::printf("%s\n", out.dump(2).c_str());
 }
 
-void printText(const ModuleFacts& facts) {
+void printText(const ModuleFacts& facts, double timeLimit) {
   std::printf("module:      %s\n", facts.path.c_str());
+  std::printf("time limit:  %s\n", timeLimitText(timeLimit).c_str());
   std::printf("name:        %s\n", facts.name.c_str());
   std::printf("build stamp: %s\n", facts.buildStamp.c_str());
   std::printf("identifier:  %s\n", facts.identifier.c_str());
@@ -81,9 +84,9 @@ int runInspect(OrnHostApp& host, const HostCommandOptions& options) {
   const ModuleFacts facts = inspectModule(module);
   module.unload();
   if (options.json) {
-    printJson(facts);
+    printJson(facts, options.timeLimit);
   } else {
-    printText(facts);
+    printText(facts, options.timeLimit);
   }
   return exitOk;
 }

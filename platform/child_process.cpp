@@ -1,10 +1,11 @@
 // What both implementations of the child process share: the names of endings and the channel's
 // lines.
+#include "platform/child_process.h"
+
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
 
-#include "platform/child_process.h"
 #include "platform/child_process_lines.h"
 
 namespace {

@@ -32,7 +32,7 @@ struct ChildRun {
 
 // Runs the test child with args; limit in seconds (0: none). onLine may move the limit.
 ChildRun runChild(const std::vector<std::string>& args, double limit = 60,
-             const std::function<void(ChildProcess&, const std::string&)>& onLine = nullptr) {
+                  const std::function<void(ChildProcess&, const std::string&)>& onLine = nullptr) {
   ChildRun run;
   ChildProcess child;
   std::vector<std::string> argv{testChild()};
@@ -172,10 +172,9 @@ TEST(ChildProcess, ChannelLinesArriveWholeAndInOrder) {
 }
 
 TEST(ChildProcess, ArgumentsReachTheChildExactly) {
-  const std::vector<std::string> args{"plain",       "two words",        "",
-                                      "a\"quote",    "trailing\\",       "back\\\\\"slash",
-                                      "C:\\x y\\",   "Grüße 日本 ☃",     "--json",
-                                      "{channel}x",  "tab\there",        "\\\\server\\share"};
+  const std::vector<std::string> args{
+      "plain",     "two words",    "",       "a\"quote",   "trailing\\", "back\\\\\"slash",
+      "C:\\x y\\", "Grüße 日本 ☃", "--json", "{channel}x", "tab\there",  "\\\\server\\share"};
   std::vector<std::string> argv{"echo"};
   argv.insert(argv.end(), args.begin(), args.end());
   const ChildRun run = runChild(argv);

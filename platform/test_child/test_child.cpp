@@ -30,9 +30,9 @@ void pause(double seconds) {
 #if defined(_WIN32)
   Sleep(static_cast<DWORD>(seconds * 1000));
 #else
-  timespec wait{static_cast<time_t>(seconds),
-                static_cast<long>((seconds - static_cast<double>(static_cast<time_t>(seconds))) *
-                                  1e9)};
+  timespec wait{
+      static_cast<time_t>(seconds),
+      static_cast<long>((seconds - static_cast<double>(static_cast<time_t>(seconds))) * 1e9)};
   nanosleep(&wait, nullptr);
 #endif
 }
@@ -116,7 +116,8 @@ int main(int argc, char** argv) {
     return 0;
   }
   if (mode == "long" && args.size() == 4) {
-    return channel.writeLine(std::string(std::strtoul(args[3].c_str(), nullptr, 10), 'x')) ? 0 : 104;
+    return channel.writeLine(std::string(std::strtoul(args[3].c_str(), nullptr, 10), 'x')) ? 0
+                                                                                           : 104;
   }
   return 105;
 }

@@ -190,8 +190,8 @@ bool ChildProcess::start(const std::vector<std::string>& argv, std::string* erro
   startup.hStdError = writeEnds[1];
   PROCESS_INFORMATION created = {};
   // Suspended until it is in the job, so that nothing it starts escapes the job.
-  if (!CreateProcessW(program.c_str(), mutableLine.data(), nullptr, nullptr, TRUE,
-                      CREATE_SUSPENDED, nullptr, nullptr, &startup, &created)) {
+  if (!CreateProcessW(program.c_str(), mutableLine.data(), nullptr, nullptr, TRUE, CREATE_SUSPENDED,
+                      nullptr, nullptr, &startup, &created)) {
     *error = "cannot start " + argv[0] + ": " + lastErrorText(GetLastError());
     closeAll();
     return false;
@@ -323,7 +323,8 @@ std::string platformExecutablePath() {
 
 bool platformWriteStandard(ChildStream stream, const char* data, size_t size) {
   std::fflush(stream == ChildStream::output ? stdout : stderr);
-  HANDLE handle = GetStdHandle(stream == ChildStream::output ? STD_OUTPUT_HANDLE : STD_ERROR_HANDLE);
+  HANDLE handle =
+      GetStdHandle(stream == ChildStream::output ? STD_OUTPUT_HANDLE : STD_ERROR_HANDLE);
   if (handle == nullptr || handle == INVALID_HANDLE_VALUE) return false;
   while (size > 0) {
     DWORD written = 0;
