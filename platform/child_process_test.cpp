@@ -80,6 +80,12 @@ TEST(ChildProcess, AFaultIsReportedAsTheSignalOrExceptionThatEndedIt) {
   EXPECT_EQ(run.ending.kind, ChildEnding::Kind::exception);
   EXPECT_EQ(run.ending.exceptionCode, 0xC0000005u);
   EXPECT_EQ(run.ending.describe(), "was ended by exception 0xC0000005 (access violation)");
+  // Quiet: no debugger started, so no crash report on the child's streams.
+  EXPECT_EQ(run.out, "");
+  EXPECT_EQ(run.err, "");
+  // The same ending without the quiet filter (wine then starts its debugger first).
+  const ChildRun loud = runChild({"loud", "null-write"});
+  EXPECT_EQ(loud.ending.describe(), "was ended by exception 0xC0000005 (access violation)");
 #elif ORN_ADDRESS_SANITIZER
   // AddressSanitizer catches the fault, reports it and exits with its own status.
   EXPECT_EQ(run.ending.kind, ChildEnding::Kind::exited);

@@ -3,6 +3,7 @@
 //   exit N             "out" on stdout, "err" on stderr, then exit(N)
 //   abort              abort()
 //   null-write         a write through a null pointer
+//   loud null-write    the same without platformQuietFaults
 //   raise CODE         (Windows) raises the exception CODE (hex), which nothing handles
 //   sleep              never ends by itself
 //   echo ARGS...       each argument on a line of stdout
@@ -71,6 +72,7 @@ int main(int argc, char** argv) {
   const std::vector<std::string> args = platformUtf8Arguments(argc, argv);
   if (args.size() < 2) return 100;
   const std::string& mode = args[1];
+  if (mode != "loud") platformQuietFaults();
   if (mode == "exit" && args.size() == 3) {
     std::fputs("out\n", stdout);
     std::fputs("err\n", stderr);
@@ -79,7 +81,7 @@ int main(int argc, char** argv) {
     std::exit(std::atoi(args[2].c_str()));
   }
   if (mode == "abort") std::abort();
-  if (mode == "null-write") {
+  if (mode == "null-write" || (mode == "loud" && args.size() == 3 && args[2] == "null-write")) {
     int* volatile target = nullptr;
     *target = 1;
     return 101;
@@ -108,7 +110,7 @@ int main(int argc, char** argv) {
   }
   if (mode == "steps" && args.size() == 5) {
     const int steps = std::atoi(args[3].c_str());
-    const double apart = std::atof(args[4].c_str());
+    const double apart = std::strtod(args[4].c_str(), nullptr);
     for (int i = 1; i <= steps; ++i) {
       channel.writeLine("step " + std::to_string(i));
       pause(apart);

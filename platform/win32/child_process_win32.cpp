@@ -336,10 +336,20 @@ bool platformWriteStandard(ChildStream stream, const char* data, size_t size) {
   return true;
 }
 
+namespace {
+// The last filter an exception nothing handles reaches: the process ends at once with the
+// exception's code, before a debugger is started (wine starts winedbg whatever the error mode,
+// and its report would land in the process's stdout) and before any exit code of the module runs.
+LONG WINAPI endWithExceptionCode(EXCEPTION_POINTERS* pointers) {
+  TerminateProcess(GetCurrentProcess(), pointers->ExceptionRecord->ExceptionCode);
+  return EXCEPTION_EXECUTE_HANDLER;
+}
+}  // namespace
+
 void platformQuietFaults() {
-  // No "program has stopped" box and no debugger for an unhandled exception: the process ends
-  // with the exception's code at once.
+  // No "program has stopped" box and no debugger for an unhandled exception.
   SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOGPFAULTERRORBOX | SEM_NOOPENFILEERRORBOX);
+  SetUnhandledExceptionFilter(endWithExceptionCode);
 }
 
 struct ChildChannelWriter::State {
