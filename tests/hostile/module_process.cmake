@@ -4,7 +4,8 @@
 # the process ended and in which phase; check never passes.
 foreach(name exit_in_entry_point exit_while_loading exit_three_in_class_walk abort_in_run_tests
     null_write_in_entry_point throw_in_entry_point endless_entry_point endless_run_tests
-    report_then_exit terminate_in_initialize)
+    report_then_exit terminate_in_initialize stack_overflow_in_entry_point
+    throw_standard_in_entry_point)
   orn_hostile_module(${name} ${name}.cpp)
 endforeach()
 
@@ -12,12 +13,15 @@ endforeach()
 # exception code and abort() with status 3; AddressSanitizer catches a fault itself and exits.
 if(WIN32)
   set(null_write_ending "was ended by exception 0xC0000005 (access violation)")
+  set(stack_overflow_ending "was ended by exception 0xC00000FD (stack overflow)")
   set(abort_ending "exited with status 3")
 elseif(ORN_SANITIZE MATCHES "address")
   set(null_write_ending "exited with status")
+  set(stack_overflow_ending "exited with status")
   set(abort_ending "was ended by signal 6 (SIGABRT)")
 else()
   set(null_write_ending "was ended by signal 11 (SIGSEGV)")
+  set(stack_overflow_ending "was ended by signal 11 (SIGSEGV)")
   set(abort_ending "was ended by signal 6 (SIGABRT)")
 endif()
 
@@ -58,18 +62,28 @@ orn_hostile_run(NullWriteInEntryPointFailsCheck ARGS check {module}
 orn_hostile_run(NullWriteInEntryPointFailsCheckInJson ARGS check --json {module}
   MODULE null_write_in_entry_point STATUS 3 JSON TEXT "\"phase\": \"EntryPoint\"")
 
+orn_hostile_run(StackOverflowInEntryPointFailsCheck ARGS check {module}
+  MODULE stack_overflow_in_entry_point STATUS 3
+  TEXT "the module's process ${stack_overflow_ending}" "during EntryPoint, before check finished")
+
 # throw 42: main catches what is not a std::exception and names it and the phase. A mingw DLL
 # carries its own static unwinder, which cannot unwind into the host's frames: there the module's
 # own std::terminate ends the process (status 3), and says so.
 if(WIN32 AND NOT ORN_MSVC_ABI)
   set(throw_texts "terminate called after throwing an instance of 'int'"
     "exited with status 3 during EntryPoint, before check finished")
+  set(throw_standard_texts "the module's own complaint"
+    "exited with status 3 during EntryPoint, before check finished")
 else()
   set(throw_texts
     "the module threw an exception that is not a std::exception (thrown through EntryPoint)")
+  set(throw_standard_texts
+    "the module threw an exception: the module's own complaint (thrown through EntryPoint)")
 endif()
 orn_hostile_run(ThrowInEntryPointFailsCheck ARGS check {module} MODULE throw_in_entry_point
   STATUS 3 TEXT ${throw_texts})
+orn_hostile_run(ThrowStandardInEntryPointFailsCheck ARGS check {module}
+  MODULE throw_standard_in_entry_point STATUS 3 TEXT ${throw_standard_texts})
 orn_hostile_run(ThrowInEntryPointFailsCheckInJson ARGS check --json {module}
   MODULE throw_in_entry_point STATUS 3 JSON TEXT "EntryPoint")
 
@@ -94,6 +108,10 @@ orn_hostile_run(ReportThenExitIsHeardInTest ARGS test {module} MODULE report_the
 orn_hostile_run(ReportThenExitIsHeardInCheckInJson ARGS check --json {module}
   MODULE report_then_exit STATUS 3 JSON
   TEXT "\"message\": \"the test data is gone, giving up\"" "\"phase\": \"runTests\"")
+
+orn_hostile_run(HelpTellsOfTheModuleProcess ARGS --help STATUS 0
+  TEXT "--timeout SECONDS" "loaded in a child process"
+       "3 the module's process ended abnormally")
 
 # --timeout: shown in the output; 0 is no limit; what is not a limit is refused by name.
 orn_hostile_run(TimeLimitIsShownInCheck ARGS check {module} MODULE template STATUS 0
