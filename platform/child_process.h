@@ -83,9 +83,8 @@ class ChildProcess {
   // started) when the time limit passes, and says how it ended. Once per started child.
   ChildEnding wait(const Watcher& watcher);
 
-  struct State;  // per system
-
  private:
+  struct State;  // per system
   std::unique_ptr<State> state_;
 };
 
@@ -104,9 +103,8 @@ class ChildChannelWriter {
   // Writes text and a newline at once, unbuffered; false when it could not be written.
   bool writeLine(const std::string& text);
 
-  struct State;  // per system
-
  private:
+  struct State;  // per system
   std::unique_ptr<State> state_;
 };
 
