@@ -188,8 +188,8 @@ ChildEnding ChildProcess::wait(const Watcher& watcher) {
       if (s.pipes[i] >= 0) fds[count++] = pollfd{s.pipes[i], POLLIN, 0};
     }
     if (count == 0) {
-      // Nothing left to read: only the end is awaited.
-      struct timespec pause = {0, pollMilliseconds * 1000000L};
+      // Nothing left to read: only the end is awaited, which is near once every pipe is closed.
+      struct timespec pause = {0, 5 * 1000000L};
       nanosleep(&pause, nullptr);
       continue;
     }
