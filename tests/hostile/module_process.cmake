@@ -5,7 +5,7 @@
 foreach(name exit_in_entry_point exit_while_loading exit_three_in_class_walk abort_in_run_tests
     null_write_in_entry_point throw_in_entry_point endless_entry_point endless_run_tests
     report_then_exit terminate_in_initialize stack_overflow_in_entry_point
-    throw_standard_in_entry_point)
+    throw_standard_in_entry_point exit_in_unload)
   orn_hostile_module(${name} ${name}.cpp)
 endforeach()
 
@@ -41,6 +41,10 @@ orn_hostile_run(ExitInEntryPointFailsTest ARGS test {module} MODULE exit_in_entr
   STATUS 3 TEXT "exited with status 0 during EntryPoint, before test finished")
 orn_hostile_run(ExitWhileLoadingFailsCheck ARGS check {module} MODULE exit_while_loading
   STATUS 3 TEXT "exited with status 0 during load, before check finished")
+orn_hostile_run(ExitInUnloadFailsCheck ARGS check {module} MODULE exit_in_unload
+  STATUS 3 TEXT "exited with status 0 during unload, before check finished" NO_TEXT "checks:")
+orn_hostile_run(ExitInUnloadFailsTestInJson ARGS test --json {module} MODULE exit_in_unload
+  STATUS 3 JSON TEXT "\"phase\": \"unload\"" "\"status\": 0")
 
 # exit(3) in classCount: the class walk of check, the inspection of inspect; test never asks.
 orn_hostile_run(ExitThreeInClassWalkFailsCheck ARGS check {module}
