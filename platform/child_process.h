@@ -6,6 +6,9 @@
 // POSIX: the child runs in a process group of its own, which SIGKILL stops as a whole; it is
 // killed as well when its parent dies. Windows: the child runs in a job object that ends with the
 // parent; TerminateProcess stops it, the channel is an inherited pipe handle passed by number.
+// There the pipes are inheritable while start runs: a program another thread of this process
+// starts at that moment inherits them too, and wait then waits out a short grace after the
+// child's end before it stops reading.
 #ifndef ORN_PLATFORM_CHILD_PROCESS_H_
 #define ORN_PLATFORM_CHILD_PROCESS_H_
 
