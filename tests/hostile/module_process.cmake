@@ -5,7 +5,8 @@
 foreach(name exit_in_entry_point exit_while_loading exit_three_in_class_walk abort_in_run_tests
     null_write_in_entry_point throw_in_entry_point endless_entry_point endless_run_tests
     report_then_exit terminate_in_initialize stack_overflow_in_entry_point
-    throw_standard_in_entry_point exit_in_unload)
+    throw_standard_in_entry_point exit_in_unload report_then_endless
+    report_in_initialize_then_exit)
   orn_hostile_module(${name} ${name}.cpp)
 endforeach()
 
@@ -116,6 +117,19 @@ orn_hostile_run(ReportThenExitIsHeardInCheckInJson ARGS check --json {module}
 orn_hostile_run(HelpTellsOfTheModuleProcess ARGS --help STATUS 0
   TEXT "--timeout SECONDS" "loaded in a child process"
        "3 the module's process ended abnormally")
+orn_hostile_run(ReportThenEndlessIsHeardWhenStopped ARGS test --timeout 2 {module}
+  MODULE report_then_endless STATUS 3 TIMEOUT 60
+  TEXT "did not finish runTests within 2 s and was stopped"
+       "warning: waiting for a server that never answers")
+# inspect echoes module reports as they come: the parent does not show them a second time.
+orn_hostile_run(ReportInInitializeIsShownOnceByInspect ARGS inspect {module}
+  MODULE report_in_initialize_then_exit STATUS 3
+  TEXT "module error: no licence found" "exited with status 1 during initialize"
+  NO_TEXT "what the module reported before")
+orn_hostile_run(ReportInInitializeIsShownByCheck ARGS check {module}
+  MODULE report_in_initialize_then_exit STATUS 3
+  TEXT "what the module reported before its process ended:" "  error: no licence found"
+  NO_TEXT "module error: no licence found")
 
 # --timeout: shown in the output; 0 is no limit; what is not a limit is refused by name.
 orn_hostile_run(TimeLimitIsShownInCheck ARGS check {module} MODULE template STATUS 0
