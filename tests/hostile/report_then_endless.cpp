@@ -10,7 +10,8 @@ class StuckAfterReport : public OrnBaseComponent {
  public:
   void runTests(IOrnTestService*) override {
     SPtr<IOrnErrorService> errors;
-    if (errors) errors->reportError(OrnWString("waiting for a server that never answers"), 2, emptyExtra);
+    if (errors)
+      errors->reportError(OrnWString("waiting for a server that never answers"), 2, emptyExtra);
     neverReturn();
   }
 };
