@@ -87,6 +87,8 @@ void HostErrorService::showQuietReports(std::FILE* stream) noexcept {
   std::fflush(stream);
 }
 
+void HostErrorService::setReportObserver(ReportObserver observer) { observer_.store(observer); }
+
 int HostErrorService::reportError(const OrnWString& message, const int& severity,
                                   const OrnString& extra) noexcept {
   bool shown = false;  // set once the echo is written, so the fallback never shows it twice
@@ -100,8 +102,11 @@ int HostErrorService::reportError(const OrnWString& message, const int& severity
           std::fflush(echo);
           shown = true;
         }
+        ReportObserver observer = observer_.load();
+        if (observer != nullptr) observer(report, shown);
         reports_.push_back(std::move(report));
-        if (shown) handedOver_ = reports_.size();
+        // Echoed, or passed on by the observer: the exit hook must not write it a second time.
+        if (shown || observer != nullptr) handedOver_ = reports_.size();
         return 1;
       },
       [&]() noexcept {

@@ -47,6 +47,11 @@ class HostErrorService : public HostOwned<IOrnErrorService> {
   // Writes the reports kept while quiet, not yet handed over, to stream, and hands them over.
   // Run for every live service when the process exits.
   void showQuietReports(std::FILE* stream) noexcept;
+  // Called with each kept report as it arrives, echoed or not, on the reporting thread under the
+  // service's lock: it must not throw or report. For a process that passes reports on at once;
+  // a report the observer saw counts as handed over (the exit hook does not write it again).
+  using ReportObserver = void (*)(const ErrorReport& report, bool echoed);
+  void setReportObserver(ReportObserver observer);
 
   int reportError(const OrnWString& message, const int& severity,
                   const OrnString& extra) noexcept override;
@@ -70,6 +75,7 @@ class HostErrorService : public HostOwned<IOrnErrorService> {
   std::function<std::string(const std::string&)> render_;     // guarded by mutex_
   size_t handedOver_ = 0;  // reports_ before this are shown or the caller's; guarded by mutex_
   std::atomic<std::FILE*> echo_{stderr};
+  std::atomic<ReportObserver> observer_{nullptr};
 };
 
 // "error", "warning" or "note" for the severities 1, 2 and 3; "severity N" otherwise.

@@ -3,6 +3,7 @@
 #include <filesystem>
 
 #include "host/module_lifetime.h"
+#include "host/module_phase.h"
 #include "host/orn_host.h"
 
 namespace {
@@ -33,6 +34,7 @@ bool LoadedModule::load(const std::string& path, std::string* error) {
   const std::string absolute =
       std::filesystem::absolute(std::filesystem::u8path(path), ignored).u8string();
   ModuleLifetimeScope lifetime;  // the module's start-up objects
+  enterModulePhase(modulePhaseLoad);
   std::string why;
   handle_ = platformLoadModule(absolute.empty() ? path : absolute, &why);
   if (handle_ == nullptr) {
@@ -47,6 +49,7 @@ bool LoadedModule::load(const std::string& path, std::string* error) {
   }
   int version = 0;
   IOrnComponent* component = nullptr;
+  enterModulePhase(modulePhaseEntryPoint);
   if (entry(&version, &component) == 0 || component == nullptr) {
     *error = path + ": EntryPoint returned no component";
     unload();
@@ -59,6 +62,7 @@ bool LoadedModule::load(const std::string& path, std::string* error) {
 
 void LoadedModule::attach(OrnHostApp& host) {
   if (component_ == nullptr || attached_) return;
+  enterModulePhase(modulePhaseInitialize);
   component_->initialize(&host);
   component_->addRef();
   attached_ = true;
@@ -69,6 +73,7 @@ void LoadedModule::attach(OrnHostApp& host) {
 }
 
 void LoadedModule::unload() {
+  if (component_ != nullptr || handle_ != nullptr) enterModulePhase(modulePhaseUnload);
   if (component_ != nullptr && attached_) {
     component_->terminate();
     component_->release();

@@ -3,6 +3,7 @@
 #ifndef ORN_HOST_LOADED_MODULE_H_
 #define ORN_HOST_LOADED_MODULE_H_
 
+#include <exception>
 #include <string>
 
 #include "core/component.h"
@@ -19,7 +20,12 @@ std::string defaultModulePath();
 class LoadedModule {
  public:
   LoadedModule() = default;
-  ~LoadedModule() { unload(); }
+  // Unloads, except while an exception unwinds the stack: it may be the module's, whose type,
+  // what() and destructor must stay mapped until it has been handled. The module then stays
+  // loaded for the rest of the process.
+  ~LoadedModule() {
+    if (std::uncaught_exceptions() == 0) unload();
+  }
   LoadedModule(const LoadedModule&) = delete;
   LoadedModule& operator=(const LoadedModule&) = delete;
 

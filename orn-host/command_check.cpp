@@ -4,6 +4,7 @@
 #include "host/check/module_checks.h"
 #include "orn-host/commands.h"
 #include "orn-host/safe_text.h"
+#include "orn-host/time_limit.h"
 
 namespace {
 const char* outcomeText(CheckOutcome outcome) {
@@ -18,7 +19,7 @@ const char* outcomeText(CheckOutcome outcome) {
   return "?";
 }
 
-void printJson(const CheckReport& report) {
+void printJson(const CheckReport& report, double timeLimit) {
   nlohmann::json checks = nlohmann::json::array();
   for (const CheckResult& c : report.checks) {
     checks.push_back({{"name", c.name}, {"result", outcomeText(c.outcome)}, {"detail", c.detail}});
@@ -45,13 +46,15 @@ void printJson(const CheckReport& report) {
       {"heldObjects", held},
       {"serviceChanges", services},
       {"reports", reports},
+      {"timeLimitSeconds", timeLimit > 0 ? nlohmann::json(timeLimit) : nlohmann::json(nullptr)},
   };
   std::printf("%s\n", jsonOutput(out).c_str());
 }
 
-void printText(const CheckReport& report) {
+void printText(const CheckReport& report, double timeLimit) {
   // Details carry the module's own names and texts: one escaped line each.
   std::printf("checking %s\n", safeText(report.path).c_str());
+  std::printf("time limit: %s\n", timeLimitText(timeLimit).c_str());
   // What the module said while it was checked, ahead of the rules, so the summary stays last.
   if (!report.reports.empty()) {
     std::printf("module reports: %d\n", static_cast<int>(report.reports.size()));
@@ -80,9 +83,9 @@ int runCheck(OrnHostApp& host, const HostCommandOptions& options) {
     return reportCommandError(options, error);
   }
   if (options.json) {
-    printJson(report);
+    printJson(report, options.timeLimit);
   } else {
-    printText(report);
+    printText(report, options.timeLimit);
   }
   std::fflush(stdout);
   return report.allPassed() ? exitOk : exitChecksFailed;

@@ -38,6 +38,13 @@ void addHostOptions(CLI::App* app, HostCommandOptions* options) {
   app->add_option("--memory-reserve-steps", options->memoryReserveSteps,
                   "Steps in which the reserve is given back")
       ->check(CLI::Range(1, 4096));
+  app->add_option("--timeout", options->timeLimitText,
+                  "Seconds each phase of the work with the module (loading, EntryPoint, the "
+                  "checks, runTests, unloading) may take before its process is stopped; default "
+                  "30, 0 for no limit")
+      ->type_name("SECONDS");
+  // The module's own process: the command's work, in the process its parent started.
+  app->add_option("--as-module-process", options->moduleProcessChannel)->group("");
 }
 
 int reportCommandError(const HostCommandOptions& options, const std::string& message) {

@@ -22,6 +22,10 @@ struct HostCommandOptions {
   std::string localeDir;
   uint64_t memoryReserve = 8u << 20;
   int memoryReserveSteps = 8;
+  std::string timeLimitText;  // --timeout as typed; empty: the default
+  double timeLimit = 30;      // seconds per phase, 0 for none: timeLimitText read
+  // Set in the module's process only: the number of the channel to its parent.
+  std::string moduleProcessChannel;
 
   std::string modulePath() const;
 };
@@ -47,5 +51,8 @@ int loadCommandModule(LoadedModule& module, const HostCommandOptions& options);
 constexpr int exitOk = 0;
 constexpr int exitChecksFailed = 1;
 constexpr int exitBadInput = 2;
+// The module's process ended abnormally (exit, signal, exception not caught) or ran past its time
+// limit.
+constexpr int exitModuleFault = 3;
 
 #endif  // ORN_HOST_CLI_COMMAND_OPTIONS_H_

@@ -3,9 +3,11 @@
 
 #include "host/loaded_module.h"
 #include "host/module_lifetime.h"
+#include "host/module_phase.h"
 #include "host/test_service.h"
 #include "orn-host/commands.h"
 #include "orn-host/safe_text.h"
+#include "orn-host/time_limit.h"
 
 int runTest(OrnHostApp& host, const HostCommandOptions& options,
             const TestCommandOptions& testOptions) {
@@ -22,6 +24,7 @@ int runTest(OrnHostApp& host, const HostCommandOptions& options,
   HostTestService tests;
   {
     ModuleLifetimeScope lifetime;  // the module's test list
+    enterModulePhase(modulePhaseRunTests);
     module.internal()->runTests(testOptions.withoutTestService ? nullptr : &tests);
   }
   module.unload();
@@ -39,13 +42,16 @@ int runTest(OrnHostApp& host, const HostCommandOptions& options,
                       {"severityName", severityName(r.severity)},
                       {"extra", r.extra}});
     }
-    const nlohmann::json out = {{"module", module.path()},
-                                {"testService", !testOptions.withoutTestService},
-                                {"testsRun", testsRun},
-                                {"reports", list}};
+    nlohmann::json out = {{"module", module.path()},
+                          {"testService", !testOptions.withoutTestService},
+                          {"testsRun", testsRun},
+                          {"reports", list}};
+    out["timeLimitSeconds"] =
+        options.timeLimit > 0 ? nlohmann::json(options.timeLimit) : nlohmann::json(nullptr);
     std::printf("%s\n", jsonOutput(out).c_str());
   } else {
     std::printf("module:    %s\n", safeText(module.path()).c_str());
+    std::printf("time limit: %s\n", timeLimitText(options.timeLimit).c_str());
     std::printf("tests run: %d%s\n", static_cast<int>(testsRun),
                 testOptions.withoutTestService ? " (no test service given)" : "");
     std::printf("reports:   %d\n", static_cast<int>(reports.size()));

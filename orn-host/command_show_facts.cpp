@@ -5,6 +5,7 @@
 #include "host/loaded_module.h"
 #include "orn-host/commands.h"
 #include "orn-host/safe_text.h"
+#include "orn-host/time_limit.h"
 
 namespace {
 nlohmann::json namesJson(const NameList& list) {
@@ -16,7 +17,7 @@ nlohmann::json namesJson(const NameList& list) {
   return names;
 }
 
-void printJson(const ModuleFacts& facts) {
+void printJson(const ModuleFacts& facts, double timeLimit) {
   nlohmann::json classes = nlohmann::json::array();
   for (const ClassFacts& c : facts.classes) {
     classes.push_back({{"identifier", c.id.toString()},
@@ -34,6 +35,7 @@ void printJson(const ModuleFacts& facts) {
       {"identifier", facts.identifier},
       {"classCount", facts.classCount},
       {"classes", classes},
+      {"timeLimitSeconds", timeLimit > 0 ? nlohmann::json(timeLimit) : nlohmann::json(nullptr)},
   };
   if (facts.hasDescriptor) {
     out["descriptor"] = {{"version", facts.descriptorVersion},
@@ -45,9 +47,10 @@ void printJson(const ModuleFacts& facts) {
   std::printf("%s\n", jsonOutput(out).c_str());
 }
 
-void printText(const ModuleFacts& facts) {
+void printText(const ModuleFacts& facts, double timeLimit) {
   // Everything but the counts and the hex bytes is the module's own text: escaped.
   std::printf("module:      %s\n", safeText(facts.path).c_str());
+  std::printf("time limit:  %s\n", timeLimitText(timeLimit).c_str());
   std::printf("name:        %s\n", safeText(facts.name).c_str());
   std::printf("build stamp: %s\n", safeText(facts.buildStamp).c_str());
   std::printf("identifier:  %s\n", safeText(facts.identifier).c_str());
@@ -84,9 +87,9 @@ int runInspect(OrnHostApp& host, const HostCommandOptions& options) {
   const ModuleFacts facts = inspectModule(module);
   module.unload();
   if (options.json) {
-    printJson(facts);
+    printJson(facts, options.timeLimit);
   } else {
-    printText(facts);
+    printText(facts, options.timeLimit);
   }
   return exitOk;
 }

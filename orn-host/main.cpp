@@ -1,5 +1,6 @@
 // orn-host: loads a component module the way a host does and inspects it, checks it against the
-// framework's rules, or runs its tests.
+// framework's rules, or runs its tests. The work with the module runs in a child process of its
+// own (orn-host/module_process.h); this process watches it.
 //   orn-host [inspect] [MODULE]   name, build stamp, identifier, descriptor, classes
 //   orn-host check [MODULE]       one line per rule, a summary; exit 0 only when all pass
 //   orn-host test [MODULE]        the module's test operation and what it reported
@@ -15,7 +16,9 @@
 #include "host/orn_host.h"
 #include "orn-host/command_options.h"
 #include "orn-host/commands.h"
+#include "orn-host/module_process.h"
 #include "orn-host/safe_text.h"
+#include "orn-host/time_limit.h"
 #include "platform/command_line.h"
 
 namespace {
@@ -62,6 +65,15 @@ int main(int argc, char** argv) {
   addHostOptions(test, &options);
   test->add_flag("--no-test-service", testExtras.withoutTestService,
                  "Call runTests without a test service (the module reports that it got none)");
+  app.footer(
+      "The module is loaded in a child process of orn-host's own, started with the same "
+      "options; each phase (load, EntryPoint, initialize, the checks or the inspection, "
+      "runTests, unload) may take --timeout seconds. A module that exits, crashes or hangs "
+      "ends that process only: orn-host says how and in which phase, and shows what the "
+      "module reported.\n"
+      "Exit status: 0 ok; 1 checks failed (test: the tests reported errors); 2 bad input; "
+      "3 the module's process ended abnormally (an exit, a signal, an exception not caught) "
+      "or ran past its time limit.");
 
   std::vector<std::string> arguments;
   try {
@@ -82,6 +94,12 @@ int main(int argc, char** argv) {
     return exitBadInput;
   }
 
+  if (!options.timeLimitText.empty()) {
+    std::string error;
+    if (!parseTimeLimit(options.timeLimitText, &options.timeLimit, &error)) {
+      return reportCommandError(options, error);
+    }
+  }
   const HostCommandOptions& chosen = options;
   // A reserve this process could never hold (on a 32-bit host, from 2 GiB on) would be cut to
   // what fits in a size, or to nothing, without a word.
@@ -91,13 +109,35 @@ int main(int argc, char** argv) {
                                           " bytes is more than this process can hold (at most " +
                                           std::to_string(largestReserve) + ")");
   }
+  if (chosen.moduleProcessChannel.empty()) {
+    if (!arguments.empty()) arguments.erase(arguments.begin());  // the program's name
+    const char* command = check->parsed() ? "check" : test->parsed() ? "test" : "inspect";
+    return runInModuleProcess(arguments, chosen, command);
+  }
+
+  // The module's process: the command's own work.
+  std::string error;
+  if (!beginModuleProcess(chosen.moduleProcessChannel, &error)) {
+    return reportCommandError(chosen, error);
+  }
+  int status = exitOk;
   try {
     OrnHostApp& host = makeHost(chosen);
-    if (!configureHost(host, chosen)) return exitBadInput;
-    if (check->parsed()) return runCheck(host, chosen);
-    if (test->parsed()) return runTest(host, chosen, testExtras);
-    return runInspect(host, chosen);
+    passOnReports(host.errors());
+    if (!configureHost(host, chosen)) {
+      status = exitBadInput;
+    } else if (check->parsed()) {
+      status = runCheck(host, chosen);
+    } else if (test->parsed()) {
+      status = runTest(host, chosen, testExtras);
+    } else {
+      status = runInspect(host, chosen);
+    }
   } catch (const std::exception& e) {
-    return reportCommandError(chosen, e.what());
+    status = reportUncaughtException(chosen, e.what());
+  } catch (...) {
+    status = reportUncaughtException(chosen, nullptr);
   }
+  finishModuleProcess(status);
+  return status;
 }

@@ -6,6 +6,7 @@
 #include "host/check/object_checks.h"
 #include "host/loaded_module.h"
 #include "host/module_lifetime.h"
+#include "host/module_phase.h"
 #include "host/test_service.h"
 
 namespace {
@@ -50,6 +51,7 @@ OrnID unregisteredId(const std::vector<OrnID>& ids) {
 void checkClasses(RuleLog& log, OrnHostApp& host, LoadedModule& module) {
   IOrnComponent* component = module.component();
   IOrnCompInternal* internal = module.internal();
+  enterModulePhase(modulePhaseClassWalk);
   const int classCount = internal->classCount();
   bool endless = false;
   const std::vector<OrnID> ids =
@@ -144,6 +146,7 @@ void checkDescriptorObject(RuleLog& log, OrnHostApp& host, IOrnComponent* compon
 }
 
 void checkTestOperation(RuleLog& log, OrnHostApp& host, IOrnCompInternal* internal) {
+  enterModulePhase(modulePhaseRunTests);
   HostTestService tests;
   ModuleLifetimeScope lifetime;  // the module's test list
   const size_t before = host.errors().reportCount();
@@ -223,6 +226,7 @@ bool checkModule(OrnHostApp& host, const std::string& path, CheckReport* report,
   } else {
     const int64_t hookCallsBefore = host.tracker().addRefCalls();
     module.attach(host);
+    enterModulePhase(modulePhaseChecks);
     IOrnComponent* component = module.component();
     componentUnknown = component;
     if (host.tracker().addRefCalls() == hookCallsBefore) {

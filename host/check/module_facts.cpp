@@ -3,6 +3,7 @@
 #include "core/interface_names.h"
 #include "host/loaded_module.h"
 #include "host/module_lifetime.h"
+#include "host/module_phase.h"
 
 bool NameList::has(const std::string& name) const {
   for (const ReportedName& n : names) {
@@ -72,6 +73,7 @@ ModuleFacts inspectModule(LoadedModule& module) {
   IOrnComponent* component = module.component();
   IOrnCompInternal* internal = module.internal();
   if (component == nullptr) return facts;
+  enterModulePhase(modulePhaseInspection);
   facts.buildStamp = textOf(component->buildStamp());
   if (internal != nullptr) {
     facts.name = textOf(internal->name());
