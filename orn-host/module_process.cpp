@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <nlohmann/json.hpp>
 
+#include "orn-host/safe_text.h"
 #include "orn-host/time_limit.h"
 #include "platform/child_process.h"
 
@@ -37,22 +38,6 @@ void readNews(const std::string& line, ChildNews* news, bool* newPhase) {
     news->finished = true;
     news->finishedStatus = event["finished"].get<int>();
   }
-}
-
-// Module text on a terminal line: control characters as \xNN, so a module can neither forge a
-// line of its own nor send escape sequences.
-std::string printable(const std::string& text) {
-  std::string out;
-  for (unsigned char c : text) {
-    if (c < 0x20 || c == 0x7F) {
-      char escaped[8];
-      std::snprintf(escaped, sizeof escaped, "\\x%02X", c);
-      out += escaped;
-    } else {
-      out += static_cast<char>(c);
-    }
-  }
-  return out;
 }
 
 // "during EntryPoint, before check finished", or at the end, after it finished.
@@ -106,9 +91,6 @@ nlohmann::json endingJson(const ChildEnding& ending) {
   return how;
 }
 
-std::string dumped(const nlohmann::json& value) {
-  return value.dump(2, ' ', false, nlohmann::json::error_handler_t::replace);
-}
 }  // namespace
 
 int runInModuleProcess(const std::vector<std::string>& arguments, const HostCommandOptions& options,
@@ -153,7 +135,7 @@ int runInModuleProcess(const std::vector<std::string>& arguments, const HostComm
   }
 
   const std::string message = endingMessage(news, ending, command);
-  std::fprintf(stderr, "orn-host: %s\n", message.c_str());
+  std::fprintf(stderr, "orn-host: %s\n", safeText(message).c_str());
   if (options.json) {
     nlohmann::json reports = nlohmann::json::array();
     for (size_t i = 0; i < news.reports.size(); ++i) {
@@ -175,7 +157,7 @@ int runInModuleProcess(const std::vector<std::string>& arguments, const HostComm
                           {"ok", false}};
     out["timeLimitSeconds"] =
         options.timeLimit > 0 ? nlohmann::json(options.timeLimit) : nlohmann::json(nullptr);
-    std::printf("%s\n", dumped(out).c_str());
+    std::printf("%s\n", jsonOutput(out).c_str());
   } else {
     bool heading = false;
     for (size_t i = 0; i < news.reports.size(); ++i) {
@@ -186,8 +168,8 @@ int runInModuleProcess(const std::vector<std::string>& arguments, const HostComm
       }
       const ErrorReport& r = news.reports[i];
       std::fprintf(stderr, "  %s: %s%s%s\n", severityName(r.severity).c_str(),
-                   printable(r.shown).c_str(), r.extra.empty() ? "" : " ",
-                   printable(r.extra).c_str());
+                   safeLines(r.shown, "    ").c_str(), r.extra.empty() ? "" : " ",
+                   safeText(r.extra).c_str());
     }
   }
   std::fflush(stdout);
