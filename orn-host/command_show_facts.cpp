@@ -23,7 +23,8 @@ void printJson(const ModuleFacts& facts) {
                        {"created", c.created},
                        {"className", c.className},
                        {"interfaces", c.names.interfaceNames()},
-                       {"names", namesJson(c.names)}});
+                       {"names", namesJson(c.names)},
+                       {"namesReported", c.names.reported}});
   }
   nlohmann::json out = {
       {"module", facts.path},
@@ -33,11 +34,14 @@ void printJson(const ModuleFacts& facts) {
       {"identifier", facts.identifier},
       {"classCount", facts.classCount},
       {"classes", classes},
+      {"classWalkEnds", !facts.walkEndless},
   };
   if (facts.hasDescriptor) {
     out["descriptor"] = {{"version", facts.descriptorVersion},
                          {"size", facts.descriptorBytes.size()},
+                         {"claimedSize", facts.descriptorClaimedSize},
                          {"bytes", hexBytes(facts.descriptorBytes)}};
+    if (!facts.descriptorProblem.empty()) out["descriptor"]["problem"] = facts.descriptorProblem;
   } else {
     out["descriptor"] = nullptr;
   }
@@ -53,10 +57,18 @@ void printText(const ModuleFacts& facts) {
     std::printf("descriptor:  version %d, %d bytes: %s\n", facts.descriptorVersion,
                 static_cast<int>(facts.descriptorBytes.size()),
                 hexBytes(facts.descriptorBytes).c_str());
+    if (!facts.descriptorProblem.empty()) {
+      std::printf("             (%s)\n", facts.descriptorProblem.c_str());
+    }
   } else {
     std::printf("descriptor:  none\n");
   }
   std::printf("classes:     %d\n", facts.classCount);
+  if (facts.walkEndless) {
+    std::printf("  (the walk did not end after %d classes; the first %d are shown)\n",
+                static_cast<int>(classWalkSteps(facts.classCount)),
+                static_cast<int>(facts.classes.size()));
+  }
   for (const ClassFacts& c : facts.classes) {
     std::printf("  %s  %s\n", c.id.toString().c_str(), c.name.empty() ? "?" : c.name.c_str());
     if (!c.created) {
@@ -70,6 +82,10 @@ void printText(const ModuleFacts& facts) {
     std::printf("      interfaces: %s\n", c.names.declined     ? "(not listed)"
                                           : interfaces.empty() ? "none"
                                                                : interfaces.c_str());
+    if (c.names.cutShort()) {
+      std::printf("      (%lld names reported, %d shown)\n",
+                  static_cast<long long>(c.names.reported), static_cast<int>(c.names.names.size()));
+    }
   }
 }
 }  // namespace
