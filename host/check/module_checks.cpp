@@ -124,7 +124,7 @@ void checkClasses(RuleLog& log, OrnHostApp& host, LoadedModule& module) {
     }
     object->addRef();
     checkObject(log, label, object);
-    const int held = object->refCount();
+    const int64_t held = object->refCount();  // 64 bits: the module may say INT_MIN
     object->release();
     if (!host.tracker().destroyedByRelease(object)) {
       log.fail(ruleLastRelease, label + ": not destroyed by its last release (count " +

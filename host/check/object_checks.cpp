@@ -153,9 +153,9 @@ void checkViews(const std::string& label, IOrnUnknown* object, const NameList& n
                         " answers \"IOrnUnknown\" with a different view");
       continue;
     }
-    const int before = unknown->refCount();
+    const int64_t before = unknown->refCount();  // 64 bits: the module may say INT_MAX
     object->addRef();
-    const int after = unknown->refCount();
+    const int64_t after = unknown->refCount();
     object->release();
     if (after != before + 1) {
       faults->push_back(label + ": a reference taken through IOrnUnknown does not show in view " +

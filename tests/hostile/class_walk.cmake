@@ -56,3 +56,9 @@ foreach(count 10000 30000)
 endforeach()
 orn_hostile_run(ManyNames_1000000 MODULE many_names_1000000 ARGS check --json {module} STATUS 0
   TEXT "\"ok\": true" JSON TIMEOUT 600)
+
+# A count of -2^31 from an object that no release destroys.
+orn_hostile_module(count_int_min count_int_min.cpp)
+orn_hostile_run(CountIntMin MODULE count_int_min ARGS check {module} STATUS 1
+  TEXT "Undying: created with count -2147483648"
+       "Undying: not destroyed by its last release (count -2147483649 afterwards)")
