@@ -83,7 +83,7 @@ std::vector<std::string> caseVariants(const std::string& name) {
 
 // Names no interface has. An object that answers one answers anything: what it answers then
 // says nothing about the interfaces it implements.
-const char* const impossibleNames[] = {"IOrnNoSuchInterface", "orn-host: no interface \x7f"};
+const char* const impossibleNames[] = {"IOrnNoSuchInterface", "IOrnNoSuchInterface.7f3a9c"};
 
 // The first impossible name the object answers, or null.
 const char* answeredImpossibleName(IOrnUnknown* object) {
