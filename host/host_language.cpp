@@ -1,10 +1,9 @@
 #include "host/host_language.h"
 
-#include <filesystem>
-#include <fstream>
 #include <memory>
 
 #include "host/orn_host.h"
+#include "host/text_file.h"
 #include "platform/module_loader.h"
 
 namespace {
@@ -44,12 +43,15 @@ std::string findCatalogue(const std::string& lang, const std::vector<std::string
 
 bool loadCatalogue(OrnHostApp& host, const std::string& file,
                    std::vector<CatalogueProblem>* problems, std::string* error) {
-  if (!std::ifstream(std::filesystem::u8path(file))) {
-    *error = file + ": cannot read the catalogue";
+  // A directory or FIFO named as the catalogue is an error, not a catalogue with no entries.
+  std::string text;
+  std::string why;
+  if (!readTextFile(file, &text, &why)) {
+    *error = file + ": cannot read the catalogue: it " + why;
     return false;
   }
   auto catalogue = std::make_shared<PoCatalogue>();
-  catalogue->loadFile(file, problems);
+  catalogue->loadText(text, file, problems);
   host.translator().setCatalogue(std::move(catalogue));
   return true;
 }

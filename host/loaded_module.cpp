@@ -2,6 +2,7 @@
 
 #include <filesystem>
 
+#include "host/module_file.h"
 #include "host/module_lifetime.h"
 #include "host/module_phase.h"
 #include "host/orn_host.h"
@@ -25,8 +26,8 @@ bool LoadedModule::load(const std::string& path, std::string* error) {
     *error = "no module path given";
     return false;
   }
-  if (!platformFileExists(path)) {
-    *error = path + ": no such file";
+  // Before the loader maps it: a FIFO would block the load, a truncated file fault in it.
+  if (checkModuleFile(path, nativeModuleFormat, error) != ModuleFileVerdict::loadable) {
     return false;
   }
   // A bare file name would send the loader searching its library path instead of this directory.

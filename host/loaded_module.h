@@ -29,9 +29,10 @@ class LoadedModule {
   LoadedModule(const LoadedModule&) = delete;
   LoadedModule& operator=(const LoadedModule&) = delete;
 
-  // Loads path and calls EntryPoint. False with a one-line *error for a missing file, a file that
-  // is not a module, a module without EntryPoint, or an EntryPoint that returns no component. A
-  // version other than 100 still loads (see version()); the caller decides.
+  // Checks the file (checkModuleFile), loads it and calls EntryPoint. False with a one-line *error
+  // for a missing file, a file that is not a whole module of this build's kind, a module without
+  // EntryPoint, or an EntryPoint that returns no component. A version other than 100 still loads
+  // (see version()); the caller decides.
   bool load(const std::string& path, std::string* error);
   // Attaches host (initialize) and then takes the host's reference on the component, so that
   // every count change of the component runs through the host's hooks.

@@ -124,8 +124,9 @@ std::set<int> placeholdersOf(const std::string& text) {
 
 bool PoCatalogue::loadFile(const std::string& path, std::vector<CatalogueProblem>* problems) {
   std::string text;
-  if (!readTextFile(path, &text)) {
-    problems->push_back({path, 0, "cannot read the catalogue"});
+  std::string why;
+  if (!readTextFile(path, &text, &why)) {
+    problems->push_back({path, 0, "cannot read the catalogue: it " + why});
     return false;
   }
   return loadText(text, path, problems);

@@ -80,8 +80,9 @@ bool HostSettings::setPair(const std::string& pair, std::vector<SettingsProblem>
 
 bool HostSettings::loadFile(const std::string& path, std::vector<SettingsProblem>* problems) {
   std::string text;
-  if (!readTextFile(path, &text)) {
-    problems->push_back({path, 0, "cannot read the settings file"});
+  std::string why;
+  if (!readTextFile(path, &text, &why)) {
+    problems->push_back({path, 0, "cannot read the settings file: it " + why});
     return false;
   }
   return loadText(text, path, problems);

@@ -1,15 +1,34 @@
 #include "host/text_file.h"
 
-#include <filesystem>
-#include <fstream>
-#include <sstream>
+#include "platform/read_only_file.h"
 
-bool readTextFile(const std::string& path, std::string* out) {
-  std::ifstream in(std::filesystem::u8path(path), std::ios::binary);
-  if (!in) return false;
-  std::ostringstream text;
-  text << in.rdbuf();
-  *out = text.str();
+bool readTextFile(const std::string& path, std::string* out, std::string* why) {
+  std::string reason;
+  ReadOnlyFile file;
+  PathKind kind = PathKind::missing;
+  if (!file.open(path, &kind, &reason)) {
+    if (why) {
+      *why = kind == PathKind::missing ? "no such file"
+             : kind == PathKind::unreadable
+                 ? "cannot be read" + (reason.empty() ? "" : " (" + reason + ")")
+                 : "is " + std::string(pathKindText(kind)) + ", not a file";
+    }
+    return false;
+  }
+  if (file.size() > textFileSizeLimit) {
+    if (why) {
+      *why = "has " + std::to_string(file.size()) + " bytes, more than the " +
+             std::to_string(textFileSizeLimit) + " a text file of the host may have";
+    }
+    return false;
+  }
+  std::string text(static_cast<size_t>(file.size()), '\0');
+  const size_t got = file.readAt(0, &text[0], text.size());
+  if (got != text.size()) {
+    if (why) *why = "cannot be read to its end";
+    return false;
+  }
+  *out = std::move(text);
   return true;
 }
 

@@ -32,9 +32,16 @@ void addHostOptions(CLI::App* app, HostCommandOptions* options) {
   app->add_option("--lang", options->lang, "Language of module messages (e.g. de)");
   app->add_option("--catalogue", options->catalogue, "Message catalogue (gettext PO file)");
   app->add_option("--locale-dir", options->localeDir, "Directory with <lang>.po catalogues");
-  app->add_option("--memory-reserve", options->memoryReserve,
-                  "Memory the host holds back for modules that run short (e.g. 8M, 0 for none)")
-      ->transform(CLI::AsSizeValue(false));
+  // Kept as typed: the command reads it with a parser that names what it cannot hold.
+  app->add_option_function<std::string>(
+         "--memory-reserve",
+         [options](const std::string& text) {
+           options->memoryReserveGiven = true;
+           options->memoryReserveText = text;
+         },
+         "Memory the host holds back for modules that run short (e.g. 8M, 0 for none; units "
+         "B, K, M, G, T, P, E are powers of 1024)")
+      ->type_name("SIZE");
   app->add_option("--memory-reserve-steps", options->memoryReserveSteps,
                   "Steps in which the reserve is given back")
       ->check(CLI::Range(1, 4096));

@@ -20,7 +20,9 @@ struct HostCommandOptions {
   std::string lang;
   std::string catalogue;  // a PO file; overrides the lookup by --lang
   std::string localeDir;
-  uint64_t memoryReserve = 8u << 20;
+  uint64_t memoryReserve = 8u << 20;  // in bytes; set from memoryReserveText by the command
+  bool memoryReserveGiven = false;
+  std::string memoryReserveText;  // as typed after --memory-reserve
   int memoryReserveSteps = 8;
   std::string timeLimitText;  // --timeout as typed; empty: the default
   double timeLimit = 30;      // seconds per phase, 0 for none: timeLimitText read

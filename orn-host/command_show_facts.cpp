@@ -25,7 +25,8 @@ void printJson(const ModuleFacts& facts, double timeLimit) {
                        {"created", c.created},
                        {"className", c.className},
                        {"interfaces", c.names.interfaceNames()},
-                       {"names", namesJson(c.names)}});
+                       {"names", namesJson(c.names)},
+                       {"namesReported", c.names.reported}});
   }
   nlohmann::json out = {
       {"module", facts.path},
@@ -35,12 +36,15 @@ void printJson(const ModuleFacts& facts, double timeLimit) {
       {"identifier", facts.identifier},
       {"classCount", facts.classCount},
       {"classes", classes},
+      {"classWalkEnds", !facts.walkEndless},
       {"timeLimitSeconds", timeLimit > 0 ? nlohmann::json(timeLimit) : nlohmann::json(nullptr)},
   };
   if (facts.hasDescriptor) {
     out["descriptor"] = {{"version", facts.descriptorVersion},
                          {"size", facts.descriptorBytes.size()},
+                         {"claimedSize", facts.descriptorClaimedSize},
                          {"bytes", hexBytes(facts.descriptorBytes)}};
+    if (!facts.descriptorProblem.empty()) out["descriptor"]["problem"] = facts.descriptorProblem;
   } else {
     out["descriptor"] = nullptr;
   }
@@ -58,10 +62,18 @@ void printText(const ModuleFacts& facts, double timeLimit) {
     std::printf("descriptor:  version %d, %d bytes: %s\n", facts.descriptorVersion,
                 static_cast<int>(facts.descriptorBytes.size()),
                 hexBytes(facts.descriptorBytes).c_str());
+    if (!facts.descriptorProblem.empty()) {
+      std::printf("             (%s)\n", facts.descriptorProblem.c_str());
+    }
   } else {
     std::printf("descriptor:  none\n");
   }
   std::printf("classes:     %d\n", facts.classCount);
+  if (facts.walkEndless) {
+    std::printf("  (the walk did not end after %d classes; the first %d are shown)\n",
+                static_cast<int>(classWalkSteps(facts.classCount)),
+                static_cast<int>(facts.classes.size()));
+  }
   for (const ClassFacts& c : facts.classes) {
     std::printf("  %s  %s\n", c.id.toString().c_str(),
                 c.name.empty() ? "?" : safeText(c.name).c_str());
@@ -76,6 +88,10 @@ void printText(const ModuleFacts& facts, double timeLimit) {
     std::printf("      interfaces: %s\n", c.names.declined     ? "(not listed)"
                                           : interfaces.empty() ? "none"
                                                                : interfaces.c_str());
+    if (c.names.cutShort()) {
+      std::printf("      (%lld names reported, %d shown)\n",
+                  static_cast<long long>(c.names.reported), static_cast<int>(c.names.names.size()));
+    }
   }
 }
 }  // namespace

@@ -14,12 +14,14 @@
 #include <vector>
 
 #include "host/orn_host.h"
+#include "orn-host/byte_size.h"
 #include "orn-host/command_options.h"
 #include "orn-host/commands.h"
 #include "orn-host/module_process.h"
 #include "orn-host/safe_text.h"
 #include "orn-host/time_limit.h"
 #include "platform/command_line.h"
+#include "platform/process_memory.h"
 
 namespace {
 // The host outlives every module and the exit list of this process: never destroyed.
@@ -100,14 +102,30 @@ int main(int argc, char** argv) {
       return reportCommandError(options, error);
     }
   }
+  std::string reserveError;
+  if (options.memoryReserveGiven &&
+      !parseByteSize(options.memoryReserveText, &options.memoryReserve, &reserveError)) {
+    return reportCommandError(options, "--memory-reserve: " + reserveError);
+  }
   const HostCommandOptions& chosen = options;
   // A reserve this process could never hold (on a 32-bit host, from 2 GiB on) would be cut to
   // what fits in a size, or to nothing, without a word.
   const uint64_t largestReserve = std::numeric_limits<size_t>::max() / 2;
   if (chosen.memoryReserve > largestReserve) {
-    return reportCommandError(chosen, "--memory-reserve: " + std::to_string(chosen.memoryReserve) +
-                                          " bytes is more than this process can hold (at most " +
+    return reportCommandError(chosen, "--memory-reserve: '" + chosen.memoryReserveText + "' (" +
+                                          std::to_string(chosen.memoryReserve) +
+                                          " bytes) is more than this process can hold (at most " +
                                           std::to_string(largestReserve) + ")");
+  }
+  // The reserve is touched when it is taken: more than the machine has would only push the
+  // system into swapping or the process into being killed.
+  SystemMemory machine;
+  if (platformSystemMemory(&machine) && machine.physicalTotal != 0 &&
+      chosen.memoryReserve > machine.physicalTotal) {
+    return reportCommandError(chosen, "--memory-reserve: '" + chosen.memoryReserveText + "' (" +
+                                          std::to_string(chosen.memoryReserve) +
+                                          " bytes) is more than this machine's memory (" +
+                                          std::to_string(machine.physicalTotal) + " bytes)");
   }
   if (chosen.moduleProcessChannel.empty()) {
     if (!arguments.empty()) arguments.erase(arguments.begin());  // the program's name

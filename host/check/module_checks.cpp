@@ -1,6 +1,7 @@
 #include "host/check/module_checks.h"
 
 #include <map>
+#include <set>
 
 #include "host/check/module_facts.h"
 #include "host/check/object_checks.h"
@@ -23,28 +24,46 @@ struct RuleLog {
   }
 };
 
+// The faults shown of one rule; a module that breaks it thousands of times gets a count of the
+// rest.
+constexpr size_t faultsShown = 32;
+
 std::string joined(const Faults& faults) {
   std::string out;
-  for (const std::string& f : faults) out += (out.empty() ? "" : "; ") + f;
+  for (size_t i = 0; i < faults.size() && i < faultsShown; ++i) {
+    out += (out.empty() ? "" : "; ") + faults[i];
+  }
+  if (faults.size() > faultsShown) {
+    out += "; and " + std::to_string(faults.size() - faultsShown) + " more";
+  }
   return out;
 }
 
 // Every check of one object the host holds a reference on.
 void checkObject(RuleLog& log, const std::string& label, IOrnUnknown* object) {
   const NameList names = enumerateNames(object);
+  if (names.overwroteCollector) {
+    log.fail(ruleEnumeration, label + ": the enumeration wrote over the host's name collector " +
+                                  "(it answered the request as if it were a name)");
+  } else if (names.reported > interfaceNameLimit) {
+    log.fail(ruleEnumeration, label + ": enumerates " + std::to_string(names.reported) +
+                                  " names, more than the " + std::to_string(interfaceNameLimit) +
+                                  " the host reads; only those are checked");
+  } else if (names.cutShort()) {
+    log.fail(ruleEnumeration, label + ": its enumeration left the host's list inconsistent (" +
+                                  std::to_string(names.reported) + " names reported, " +
+                                  std::to_string(names.names.size()) + " stored)");
+  }
   checkViews(label, object, names, &log.faults[ruleSharedViews]);
   checkEnumeration(label, object, names, &log.faults[ruleEnumeration]);
   checkRefusedNames(label, object, names, &log.faults[ruleRefusedNames]);
 }
 
 // An identifier that is not among ids.
-OrnID unregisteredId(const std::vector<OrnID>& ids) {
+// An identifier that is not among the identifiers (in toString form) in ids.
+OrnID unregisteredId(const std::set<std::string>& ids) {
   OrnID id(0xFFFFFFFFu, 0xFFFF, 0xFFFF, {0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF});
-  for (bool taken = true; taken; --id.data1) {
-    taken = false;
-    for (const OrnID& other : ids) taken = taken || other.equals(id);
-    if (!taken) break;
-  }
+  while (ids.count(id.toString()) != 0) --id.data1;
   return id;
 }
 
@@ -52,25 +71,36 @@ void checkClasses(RuleLog& log, OrnHostApp& host, LoadedModule& module) {
   IOrnComponent* component = module.component();
   IOrnCompInternal* internal = module.internal();
   enterModulePhase(modulePhaseClassWalk);
-  const int classCount = internal->classCount();
+  // In 64 bits: the module's count may be anything an int holds.
+  const int64_t classCount = internal->classCount();
+  if (classCount < 0) {
+    log.fail(ruleClassWalk, "classCount() is negative (" + std::to_string(classCount) + ")");
+  } else if (classCount > classWalkLimit) {
+    log.fail(ruleClassWalk, "classCount() is " + std::to_string(classCount) + ", more than the " +
+                                std::to_string(classWalkLimit) + " classes the host walks");
+  }
   bool endless = false;
   const std::vector<OrnID> ids =
-      walkClasses(internal, classCount > 0 ? classCount + 16 : 16, &endless);
+      walkClasses(internal, classWalkSteps(static_cast<int>(classCount)), &endless);
   if (endless) {
     log.fail(ruleClassWalk, "the walk does not end after " + std::to_string(ids.size()) +
                                 " classes (classCount() is " + std::to_string(classCount) + ")");
-  } else if (static_cast<int>(ids.size()) != classCount) {
+  } else if (static_cast<int64_t>(ids.size()) != classCount) {
     log.fail(ruleClassWalk, "the walk lists " + std::to_string(ids.size()) +
                                 " classes, classCount() says " + std::to_string(classCount));
   }
-  for (size_t i = 0; i < ids.size(); ++i) {
-    for (size_t k = 0; k < i; ++k) {
-      if (ids[i].equals(ids[k])) log.fail(ruleClassWalk, ids[i].toString() + " is listed twice");
-    }
+  std::set<std::string> seen;
+  for (const OrnID& id : ids) {
+    const std::string text = id.toString();
+    if (!seen.insert(text).second) log.fail(ruleClassWalk, text + " is listed twice");
   }
   log.note(ruleClassWalk, std::to_string(ids.size()) + (ids.size() == 1 ? " class" : " classes"));
 
-  for (const OrnID& id : ids) {
+  // A walk that does not end lists identifiers the module made up: a few are enough to see
+  // what createInstance makes of them.
+  const size_t created = endless && ids.size() > 16 ? 16 : ids.size();
+  for (size_t i = 0; i < created; ++i) {
+    const OrnID& id = ids[i];
     const std::string registered = textOf(internal->classNameOf(id));
     const std::string label = (registered.empty() ? id.toString() : registered);
     IOrnUnknown* object = nullptr;
@@ -96,7 +126,7 @@ void checkClasses(RuleLog& log, OrnHostApp& host, LoadedModule& module) {
     }
     object->addRef();
     checkObject(log, label, object);
-    const int held = object->refCount();
+    const int64_t held = object->refCount();  // 64 bits: the module may say INT_MIN
     object->release();
     if (!host.tracker().destroyedByRelease(object)) {
       log.fail(ruleLastRelease, label + ": not destroyed by its last release (count " +
@@ -104,7 +134,7 @@ void checkClasses(RuleLog& log, OrnHostApp& host, LoadedModule& module) {
     }
   }
 
-  const OrnID unknownId = unregisteredId(ids);
+  const OrnID unknownId = unregisteredId(seen);
   IOrnUnknown* stray = nullptr;
   const int status = component->createInstance(unknownId, &stray);
   if (status != 0 || stray != nullptr) {
@@ -141,8 +171,13 @@ void checkDescriptorObject(RuleLog& log, OrnHostApp& host, IOrnComponent* compon
     log.fail(ruleDescriptor, "its count went from " + std::to_string(before) + " to " +
                                  std::to_string(unknown->refCount()));
   }
-  log.note(ruleDescriptor, "version " + std::to_string(first->version()) + ", " +
-                               std::to_string(first->size()) + " bytes");
+  const DescriptorBytes read = readDescriptor(first);
+  if (!read.problem.empty()) {
+    log.fail(ruleDescriptor, read.problem);
+    return;
+  }
+  log.note(ruleDescriptor, "version " + std::to_string(read.version) + ", " +
+                               std::to_string(read.claimedSize) + " bytes");
 }
 
 void checkTestOperation(RuleLog& log, OrnHostApp& host, IOrnCompInternal* internal) {

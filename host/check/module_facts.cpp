@@ -4,6 +4,7 @@
 #include "host/loaded_module.h"
 #include "host/module_lifetime.h"
 #include "host/module_phase.h"
+#include "platform/read_only_file.h"
 
 bool NameList::has(const std::string& name) const {
   for (const ReportedName& n : names) {
@@ -29,7 +30,17 @@ NameList enumerateNames(IOrnUnknown* object) {
   OrnArray<InterfaceNameRecord> records;
   InterfaceNameCollector collector(&classNames, &records);
   list.declined = object->queryInterface(nullptr, reinterpret_cast<void**>(&collector), 0);
-  for (int32_t i = 1; i <= records.top && i < records.capacity; ++i) {
+  // An object that takes the collector for a view pointer writes its own address over the
+  // collector's first field: nothing in it can be trusted then.
+  if (collector.classNames != &classNames || collector.records != &records) {
+    list.overwroteCollector = true;
+    return list;
+  }
+  list.reported = records.top > 0 ? records.top : 0;
+  int64_t last = records.top < records.capacity - 1 ? records.top : records.capacity - 1;
+  if (last > interfaceNameLimit) last = interfaceNameLimit;
+  list.names.reserve(last > 0 ? static_cast<size_t>(last) : 0);
+  for (int64_t i = 1; i <= last; ++i) {
     const InterfaceNameRecord& record = records.data[i];
     list.names.push_back(
         ReportedName{textOf(record.name.text), record.isClass != 0, textOf(record.parent.text)});
@@ -37,7 +48,38 @@ NameList enumerateNames(IOrnUnknown* object) {
   return list;
 }
 
-std::vector<OrnID> walkClasses(IOrnCompInternal* internal, int limit, bool* endless) {
+int64_t classWalkSteps(int classCount) {
+  const int64_t claimed = classCount < 0 ? 0 : classCount;
+  return (claimed < classWalkLimit ? claimed : classWalkLimit) + 16;
+}
+
+DescriptorBytes readDescriptor(IOrnClcBinary* descriptor) {
+  DescriptorBytes out;
+  if (descriptor == nullptr) return out;
+  out.version = descriptor->version();
+  out.claimedSize = descriptor->size();
+  const uint8_t* data = descriptor->data();
+  const std::string claimed = "size() says " + std::to_string(out.claimedSize) + " bytes";
+  if (out.claimedSize < 0) {
+    out.problem = claimed + ", which is not believable (a size is never negative)";
+  } else if (out.claimedSize > descriptorSizeLimit) {
+    out.problem = claimed + ", which is not believable (more than " +
+                  std::to_string(descriptorSizeLimit) + "); none is read";
+  } else if (data == nullptr && out.claimedSize > 0) {
+    out.problem = claimed + " but data() is null";
+  } else if (out.claimedSize > 0) {
+    out.bytes.resize(static_cast<size_t>(out.claimedSize));
+    // Read by the system: a size larger than the block behind data() must not fault the host.
+    out.bytes.resize(platformCopyReadableMemory(data, out.bytes.data(), out.bytes.size()));
+    if (out.bytes.size() < static_cast<size_t>(out.claimedSize)) {
+      out.problem =
+          claimed + ", but only " + std::to_string(out.bytes.size()) + " of them can be read";
+    }
+  }
+  return out;
+}
+
+std::vector<OrnID> walkClasses(IOrnCompInternal* internal, int64_t limit, bool* endless) {
   std::vector<OrnID> ids;
   *endless = false;
   if (internal == nullptr) return ids;
@@ -46,7 +88,7 @@ std::vector<OrnID> walkClasses(IOrnCompInternal* internal, int limit, bool* endl
   if (!internal->firstClass(id)) return ids;
   ids.push_back(id);
   while (internal->nextClass(id)) {
-    if (static_cast<int>(ids.size()) >= limit) {
+    if (static_cast<int64_t>(ids.size()) >= limit) {
       *endless = true;
       break;
     }
@@ -82,17 +124,18 @@ ModuleFacts inspectModule(LoadedModule& module) {
     facts.classCount = internal->classCount();
   }
   if (IOrnClcBinary* descriptor = component->descriptor()) {
+    DescriptorBytes read = readDescriptor(descriptor);
     facts.hasDescriptor = true;
-    facts.descriptorVersion = descriptor->version();
-    const int32_t size = descriptor->size();
-    const uint8_t* data = descriptor->data();
-    if (data != nullptr && size > 0 && size <= (1 << 20)) {
-      facts.descriptorBytes.assign(data, data + size);
-    }
+    facts.descriptorVersion = read.version;
+    facts.descriptorClaimedSize = read.claimedSize;
+    facts.descriptorBytes = std::move(read.bytes);
+    facts.descriptorProblem = std::move(read.problem);
   }
-  bool endless = false;
-  const int limit = facts.classCount > 0 ? facts.classCount + 1 : 1;
-  for (const OrnID& id : walkClasses(internal, limit + 1000, &endless)) {
+  std::vector<OrnID> ids =
+      walkClasses(internal, classWalkSteps(facts.classCount), &facts.walkEndless);
+  // A walk that does not end lists identifiers the module made up: a few show what it does.
+  if (facts.walkEndless && ids.size() > 16) ids.resize(16);
+  for (const OrnID& id : ids) {
     ClassFacts cls;
     cls.id = id;
     cls.name = textOf(internal->classNameOf(id));

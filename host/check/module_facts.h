@@ -12,6 +12,11 @@
 
 class LoadedModule;
 
+// What the host reads of a module at most; a module that reports more is told so.
+constexpr int64_t interfaceNameLimit = int64_t{1} << 20;  // names enumerated by one object
+constexpr int64_t classWalkLimit = int64_t{1} << 16;      // classes of one module
+constexpr int32_t descriptorSizeLimit = 1 << 16;          // bytes of the descriptor
+
 // A name reported by an object's enumeration, copied out of the module's memory.
 struct ReportedName {
   std::string name;
@@ -20,8 +25,12 @@ struct ReportedName {
 };
 
 struct NameList {
-  bool declined = false;  // the enumeration answered true: the class is not listed
-  std::vector<ReportedName> names;
+  bool declined = false;            // the enumeration answered true: the class is not listed
+  std::vector<ReportedName> names;  // at most interfaceNameLimit
+  int64_t reported = 0;             // how many the object reported; more than names.size() when cut
+  bool overwroteCollector = false;  // the object wrote over the host's collector (names dropped)
+
+  bool cutShort() const { return reported > static_cast<int64_t>(names.size()); }
 
   bool has(const std::string& name) const;
   // The interface names, in report order.
@@ -34,7 +43,21 @@ NameList enumerateNames(IOrnUnknown* object);
 
 // The class identifiers in walk order. Stops after `limit` steps (a walk that never ends sets
 // *endless).
-std::vector<OrnID> walkClasses(IOrnCompInternal* internal, int limit, bool* endless);
+std::vector<OrnID> walkClasses(IOrnCompInternal* internal, int64_t limit, bool* endless);
+
+// How many steps a walk follows for a module whose classCount() is classCount: the count (none
+// when negative) up to classWalkLimit, and a few more to see whether the walk ends there.
+int64_t classWalkSteps(int classCount);
+
+// The descriptor's bytes as the host can read them: never more than descriptorSizeLimit, never
+// from memory the process cannot read, whatever size() claims.
+struct DescriptorBytes {
+  int32_t version = 0;
+  int32_t claimedSize = 0;     // what size() says
+  std::vector<uint8_t> bytes;  // what could be read of them
+  std::string problem;         // why size() or data() is not believable; empty when they are
+};
+DescriptorBytes readDescriptor(IOrnClcBinary* descriptor);
 
 struct ClassFacts {
   OrnID id;
@@ -53,8 +76,11 @@ struct ModuleFacts {
   bool hasDescriptor = false;
   int32_t descriptorVersion = 0;
   std::vector<uint8_t> descriptorBytes;
+  int32_t descriptorClaimedSize = 0;
+  std::string descriptorProblem;  // empty when size() and data() are believable
   int classCount = 0;
   std::vector<ClassFacts> classes;
+  bool walkEndless = false;  // the walk went on past classWalkSteps(classCount)
 };
 
 // Reads everything of an attached module. Each class is created, enumerated and released again
