@@ -8,7 +8,7 @@
 
 // Defines the module's start-up (NAME, an identifier and 16 descriptor bytes) and an EntryPoint
 // that hands out a new COMPONENT, a class derived from OrnBaseComponent (count 0).
-#define ORN_HOSTILE_MODULE(NAME, COMPONENT)                         \
+#define ORN_HOSTILE_MODULE(NAME, COMPONENT)                            \
   namespace {                                                          \
   struct HostileStartup {                                              \
     HostileStartup() {                                                 \
