@@ -10,25 +10,12 @@
 #include "platform/child_process.h"
 #include "platform/child_process_lines.h"
 #include "platform/utf.h"
+#include "platform/win32/system_text.h"
 
 namespace {
 // After the child has ended, how long its pipes may stay open (held by something it started)
 // before the parent stops reading them.
 constexpr ULONGLONG pipeGraceMilliseconds = 2000;
-
-std::wstring widen(const std::string& utf8) {
-  std::u16string wide;
-  size_t i = 0;
-  while (i < utf8.size()) {
-    uint32_t c = 0;
-    if (!decodeUtf8(utf8, i, &c)) {
-      c = 0xFFFD;
-      ++i;
-    }
-    appendUtf16(wide, c);
-  }
-  return std::wstring(wide.begin(), wide.end());
-}
 
 // One argument as CommandLineToArgvW and the C runtime split it back: quoted when it is empty or
 // holds a blank or a quote; backslashes doubled only where a quote follows them.
@@ -51,19 +38,6 @@ void appendQuoted(std::wstring& line, const std::wstring& argument) {
   }
   line.append(backslashes * 2, L'\\');
   line += L'"';
-}
-
-std::string lastErrorText(DWORD code) {
-  char* text = nullptr;
-  FormatMessageA(
-      FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
-      nullptr, code, 0, reinterpret_cast<LPSTR>(&text), 0, nullptr);
-  std::string message = text ? text : "system error";
-  if (text) LocalFree(text);
-  while (!message.empty() && (message.back() == '\n' || message.back() == '\r')) {
-    message.pop_back();
-  }
-  return message + " (error " + std::to_string(code) + ")";
 }
 
 void closeIfOpen(HANDLE& handle) {
@@ -166,18 +140,18 @@ bool ChildProcess::start(const std::vector<std::string>& argv, std::string* erro
     closeIfOpen(input);
   };
   if (!made || input == INVALID_HANDLE_VALUE) {
-    *error = "cannot make the child's pipes: " + lastErrorText(GetLastError());
+    *error = "cannot make the child's pipes: " + systemErrorText(GetLastError(), "system error");
     closeAll();
     return false;
   }
 
-  const std::wstring program = widen(argv[0]);
+  const std::wstring program = widenUtf8(argv[0]);
   std::wstring line = L"\"" + program + L"\"";
   for (size_t i = 1; i < argv.size(); ++i) {
     line += L' ';
     appendQuoted(line, argv[i] == channelArgument
-                           ? widen(std::to_string(reinterpret_cast<uintptr_t>(writeEnds[2])))
-                           : widen(argv[i]));
+                           ? widenUtf8(std::to_string(reinterpret_cast<uintptr_t>(writeEnds[2])))
+                           : widenUtf8(argv[i]));
   }
   std::vector<wchar_t> mutableLine(line.begin(), line.end());
   mutableLine.push_back(L'\0');
@@ -192,7 +166,7 @@ bool ChildProcess::start(const std::vector<std::string>& argv, std::string* erro
   // Suspended until it is in the job, so that nothing it starts escapes the job.
   if (!CreateProcessW(program.c_str(), mutableLine.data(), nullptr, nullptr, TRUE, CREATE_SUSPENDED,
                       nullptr, nullptr, &startup, &created)) {
-    *error = "cannot start " + argv[0] + ": " + lastErrorText(GetLastError());
+    *error = "cannot start " + argv[0] + ": " + systemErrorText(GetLastError(), "system error");
     closeAll();
     return false;
   }

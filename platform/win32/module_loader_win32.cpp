@@ -5,16 +5,9 @@
 
 #include "platform/module_loader.h"
 #include "platform/win32/extended_path.h"
+#include "platform/win32/system_text.h"
 
 namespace {
-std::wstring widen(const std::string& utf8) {
-  if (utf8.empty()) return std::wstring();
-  const int n = MultiByteToWideChar(CP_UTF8, 0, utf8.c_str(), -1, nullptr, 0);
-  std::wstring wide(static_cast<size_t>(n > 0 ? n : 1), L'\0');
-  if (n > 0) MultiByteToWideChar(CP_UTF8, 0, utf8.c_str(), -1, &wide[0], n);
-  wide.resize(wide.size() - 1);
-  return wide;
-}
 
 std::string narrow(const std::wstring& wide) {
   if (wide.empty()) return std::string();
@@ -30,19 +23,6 @@ std::string narrow(const std::wstring& wide) {
 // The longest path the system handles, in UTF-16 units.
 constexpr size_t maxExtendedPath = 32768;
 
-std::string lastErrorText() {
-  const DWORD code = GetLastError();
-  char* text = nullptr;
-  FormatMessageA(
-      FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
-      nullptr, code, 0, reinterpret_cast<LPSTR>(&text), 0, nullptr);
-  std::string message = text ? text : "cannot load module";
-  if (text) LocalFree(text);
-  while (!message.empty() && (message.back() == '\n' || message.back() == '\r')) {
-    message.pop_back();
-  }
-  return message + " (error " + std::to_string(code) + ")";
-}
 }  // namespace
 
 ModuleHandle platformLoadModule(const std::string& path, std::string* error) {
@@ -51,11 +31,12 @@ ModuleHandle platformLoadModule(const std::string& path, std::string* error) {
   DWORD previous = 0;
   const bool modeSet =
       SetThreadErrorMode(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX, &previous) != 0;
-  HMODULE module = LoadLibraryW(widen(path).c_str());
+  HMODULE module = LoadLibraryW(widenUtf8(path).c_str());
   const DWORD loadError = GetLastError();
   if (modeSet) SetThreadErrorMode(previous, nullptr);
   SetLastError(loadError);
-  if (module == nullptr && error != nullptr) *error = lastErrorText();
+  if (module == nullptr && error != nullptr)
+    *error = systemErrorText(loadError, "cannot load module");
   return reinterpret_cast<ModuleHandle>(module);
 }
 
@@ -86,7 +67,7 @@ std::string platformExecutableDirectory() {
 }
 
 bool platformFileExists(const std::string& path) {
-  const std::wstring wide = widen(path);
+  const std::wstring wide = widenUtf8(path);
   wchar_t* extended = extendedLengthPath(wide.c_str());  // a path deeper than MAX_PATH
   const DWORD attributes = GetFileAttributesW(extended ? extended : wide.c_str());
   std::free(extended);

@@ -5,31 +5,9 @@
 
 #include "platform/read_only_file.h"
 #include "platform/win32/extended_path.h"
+#include "platform/win32/system_text.h"
 
 namespace {
-std::wstring widen(const std::string& utf8) {
-  if (utf8.empty()) return std::wstring();
-  const int n = MultiByteToWideChar(CP_UTF8, 0, utf8.c_str(), -1, nullptr, 0);
-  if (n <= 0) return std::wstring();
-  std::wstring wide(static_cast<size_t>(n), L'\0');
-  MultiByteToWideChar(CP_UTF8, 0, utf8.c_str(), -1, &wide[0], n);
-  wide.resize(wide.size() - 1);
-  return wide;
-}
-
-std::string errorText(DWORD code) {
-  char* text = nullptr;
-  FormatMessageA(
-      FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
-      nullptr, code, 0, reinterpret_cast<LPSTR>(&text), 0, nullptr);
-  std::string message = text ? text : "";
-  if (text) LocalFree(text);
-  while (!message.empty() && (message.back() == '\n' || message.back() == '\r' ||
-                              message.back() == '.' || message.back() == ' ')) {
-    message.pop_back();
-  }
-  return (message.empty() ? "system error" : message) + " (error " + std::to_string(code) + ")";
-}
 
 PathKind kindOfError(DWORD code) {
   return code == ERROR_FILE_NOT_FOUND || code == ERROR_PATH_NOT_FOUND ||
@@ -45,7 +23,7 @@ constexpr DWORD chunkBytes = 1u << 30;
 bool ReadOnlyFile::open(const std::string& path, PathKind* kind, std::string* why) {
   close();
   if (why) why->clear();
-  const std::wstring wide = widen(path);
+  const std::wstring wide = widenUtf8(path);
   if (wide.empty()) {
     *kind = PathKind::missing;
     return false;
@@ -57,7 +35,7 @@ bool ReadOnlyFile::open(const std::string& path, PathKind* kind, std::string* wh
     const DWORD code = GetLastError();
     std::free(extended);
     *kind = kindOfError(code);
-    if (why) *why = errorText(code);
+    if (why) *why = systemErrorText(code, "system error");
     return false;
   }
   if (attributes & FILE_ATTRIBUTE_DIRECTORY) {
@@ -78,7 +56,7 @@ bool ReadOnlyFile::open(const std::string& path, PathKind* kind, std::string* wh
   std::free(extended);
   if (file == INVALID_HANDLE_VALUE) {
     *kind = kindOfError(openError);
-    if (why) *why = errorText(openError);
+    if (why) *why = systemErrorText(openError, "system error");
     return false;
   }
   const DWORD type = GetFileType(file);
