@@ -51,7 +51,7 @@ TEST(OrnHashTable, NameHashTakesBytesAsSigned) {
   EXPECT_EQ(nameHash(text.c_str()), h);
 }
 
-TEST(OrnHashTable, NameHashFourBytesAStepEqualsByteByByte) {
+TEST(OrnHashTable, NameHashFoldedAWordAtATimeEqualsByteByByte) {
   std::string text;
   for (int k = 0; k < 40; ++k) {
     uint32_t h = 5381;
