@@ -48,7 +48,7 @@ void printJson(const CheckReport& report, double timeLimit) {
       {"reports", reports},
       {"timeLimitSeconds", timeLimit > 0 ? nlohmann::json(timeLimit) : nlohmann::json(nullptr)},
   };
-  std::printf("%s\n", jsonOutput(out).c_str());
+  printJsonDocument(out);
 }
 
 void printText(const CheckReport& report, double timeLimit) {

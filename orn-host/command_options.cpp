@@ -56,7 +56,7 @@ void addHostOptions(CLI::App* app, HostCommandOptions* options) {
 
 int reportCommandError(const HostCommandOptions& options, const std::string& message) {
   std::fprintf(stderr, "orn-host: %s\n", safeLines(message, "  ").c_str());
-  if (options.json) std::printf("%s\n", jsonOutput({{"error", message}}).c_str());
+  if (options.json) printJsonDocument({{"error", message}});
   return exitBadInput;
 }
 
@@ -84,7 +84,7 @@ bool configureHost(OrnHostApp& host, const HostCommandOptions& options) {
     if (options.json) {
       nlohmann::json errors = nlohmann::json::array();
       for (const SettingsProblem& p : settingsProblems) errors.push_back(p.toString());
-      std::printf("%s\n", jsonOutput({{"error", "bad settings"}, {"problems", errors}}).c_str());
+      printJsonDocument({{"error", "bad settings"}, {"problems", errors}});
     }
     return false;
   }

@@ -48,7 +48,7 @@ int runTest(OrnHostApp& host, const HostCommandOptions& options,
                           {"reports", list}};
     out["timeLimitSeconds"] =
         options.timeLimit > 0 ? nlohmann::json(options.timeLimit) : nlohmann::json(nullptr);
-    std::printf("%s\n", jsonOutput(out).c_str());
+    printJsonDocument(out);
   } else {
     std::printf("module:    %s\n", safeText(module.path()).c_str());
     std::printf("time limit: %s\n", timeLimitText(options.timeLimit).c_str());

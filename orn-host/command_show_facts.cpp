@@ -48,7 +48,7 @@ void printJson(const ModuleFacts& facts, double timeLimit) {
   } else {
     out["descriptor"] = nullptr;
   }
-  std::printf("%s\n", jsonOutput(out).c_str());
+  printJsonDocument(out);
 }
 
 void printText(const ModuleFacts& facts, double timeLimit) {

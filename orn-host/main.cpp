@@ -20,6 +20,7 @@
 #include "orn-host/module_process.h"
 #include "orn-host/safe_text.h"
 #include "orn-host/time_limit.h"
+#include "platform/child_process.h"
 #include "platform/command_line.h"
 #include "platform/process_memory.h"
 
@@ -91,7 +92,7 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "orn-host: %s\nRun with --help for more information.\n",
                  safeText(e.what()).c_str());
     if (options.json || asksForJson(arguments)) {
-      std::printf("%s\n", jsonOutput({{"error", e.what()}}).c_str());
+      printJsonDocument({{"error", e.what()}});
     }
     return exitBadInput;
   }
@@ -137,6 +138,10 @@ int main(int argc, char** argv) {
   std::string error;
   if (!beginModuleProcess(chosen.moduleProcessChannel, &error)) {
     return reportCommandError(chosen, error);
+  }
+  // With --json stdout carries the document alone: what the module prints goes to stderr.
+  if (chosen.json) {
+    if (std::FILE* document = platformSetAsideStandardOutput()) setJsonDocumentStream(document);
   }
   int status = exitOk;
   try {

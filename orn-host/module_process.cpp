@@ -157,7 +157,7 @@ int runInModuleProcess(const std::vector<std::string>& arguments, const HostComm
                           {"ok", false}};
     out["timeLimitSeconds"] =
         options.timeLimit > 0 ? nlohmann::json(options.timeLimit) : nlohmann::json(nullptr);
-    std::printf("%s\n", jsonOutput(out).c_str());
+    printJsonDocument(out);
   } else {
     bool heading = false;
     for (size_t i = 0; i < news.reports.size(); ++i) {

@@ -134,3 +134,15 @@ std::string jsonOutput(const nlohmann::json& document) {
   marked["invalidUtf8"] = true;
   return marked.dump(2, ' ', false, replace);
 }
+
+namespace {
+std::FILE* jsonDocumentStream = nullptr;  // null: stdout; set once, before any document
+}  // namespace
+
+void setJsonDocumentStream(std::FILE* stream) { jsonDocumentStream = stream; }
+
+void printJsonDocument(const nlohmann::json& document) {
+  std::FILE* stream = jsonDocumentStream != nullptr ? jsonDocumentStream : stdout;
+  std::fprintf(stream, "%s\n", jsonOutput(document).c_str());
+  std::fflush(stream);
+}

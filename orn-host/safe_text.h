@@ -3,6 +3,7 @@
 #ifndef ORN_HOST_CLI_SAFE_TEXT_H_
 #define ORN_HOST_CLI_SAFE_TEXT_H_
 
+#include <cstdio>
 #include <nlohmann/json.hpp>
 #include <string>
 #include <string_view>
@@ -25,5 +26,11 @@ std::string safeLines(std::string_view text, std::string_view indent);
 // is not UTF-8 with its bad bytes replaced by U+FFFD. When something was replaced, an object
 // document says so with "invalidUtf8": true. No trailing newline.
 std::string jsonOutput(const nlohmann::json& document);
+
+// Where printJsonDocument writes: stdout unless set here. The module's process sets a stream on
+// its original stdout, kept apart from what the module itself prints.
+void setJsonDocumentStream(std::FILE* stream);
+// Prints document as jsonOutput renders it and a newline, and flushes.
+void printJsonDocument(const nlohmann::json& document);
 
 #endif  // ORN_HOST_CLI_SAFE_TEXT_H_

@@ -14,6 +14,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstdio>
 #include <functional>
 #include <memory>
 #include <string>
@@ -51,6 +52,12 @@ std::string platformExecutablePath();
 // Writes bytes to this process's stdout or stderr exactly as they are (past the C runtime's
 // newline translation), after flushing the C stream of the same name. False on a write error.
 bool platformWriteStandard(ChildStream stream, const char* data, size_t size);
+
+// For a child whose stdout carries one document: from now on what anything else in the process
+// writes to standard output (the C stream, descriptor 1, on Windows also the standard output
+// handle) goes to standard error instead. Returns a stream on the original standard output, for
+// the document, or null when it cannot be set aside (then nothing has changed).
+std::FILE* platformSetAsideStandardOutput();
 
 // For a child that is watched: a fault ends the process with its signal or exception code at
 // once, with no crash dialog, no debugger started and no core file written.

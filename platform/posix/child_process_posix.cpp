@@ -256,6 +256,22 @@ bool platformWriteStandard(ChildStream stream, const char* data, size_t size) {
   return writeAll(stream == ChildStream::output ? 1 : 2, data, size);
 }
 
+std::FILE* platformSetAsideStandardOutput() {
+  std::fflush(stdout);
+  const int kept = ::fcntl(1, F_DUPFD_CLOEXEC, 3);
+  if (kept < 0) return nullptr;
+  std::FILE* document = ::fdopen(kept, "w");
+  if (document == nullptr) {
+    ::close(kept);
+    return nullptr;
+  }
+  if (::dup2(2, 1) < 0) {
+    std::fclose(document);
+    return nullptr;
+  }
+  return document;
+}
+
 void platformQuietFaults() {
   const rlimit noCore = {0, 0};
   setrlimit(RLIMIT_CORE, &noCore);

@@ -1,3 +1,4 @@
+#include <io.h>
 #include <windows.h>
 
 #include <cstdio>
@@ -308,6 +309,23 @@ bool platformWriteStandard(ChildStream stream, const char* data, size_t size) {
     size -= written;
   }
   return true;
+}
+
+std::FILE* platformSetAsideStandardOutput() {
+  std::fflush(stdout);
+  const int kept = _dup(_fileno(stdout));
+  if (kept < 0) return nullptr;
+  std::FILE* document = _fdopen(kept, "w");
+  if (document == nullptr) {
+    _close(kept);
+    return nullptr;
+  }
+  if (_dup2(_fileno(stderr), _fileno(stdout)) != 0) {
+    std::fclose(document);
+    return nullptr;
+  }
+  SetStdHandle(STD_OUTPUT_HANDLE, GetStdHandle(STD_ERROR_HANDLE));
+  return document;
 }
 
 namespace {

@@ -35,7 +35,7 @@ orn_hostile_run(ExitInEntryPointFailsCheckInJson ARGS check --json {module}
   MODULE exit_in_entry_point STATUS 3 JSON
   TEXT "\"error\": \"the module's process exited with status 0 during EntryPoint, before check finished\""
        "\"phase\": \"EntryPoint\"" "\"how\": \"exited\"" "\"status\": 0" "\"ok\": false"
-       "\"output\": \"all is well, says the module")
+       "\"output\": \"\"" "all is well, says the module")
 orn_hostile_run(ExitInEntryPointFailsInspect ARGS inspect {module} MODULE exit_in_entry_point
   STATUS 3 TEXT "exited with status 0 during EntryPoint, before inspect finished")
 orn_hostile_run(ExitInEntryPointFailsTest ARGS test {module} MODULE exit_in_entry_point

@@ -59,3 +59,11 @@ if(NOT CMAKE_CROSSCOMPILING)
   orn_hostile_run(SetKeyNotUtf8IsRefusedEscaped ARGS inspect --set "Bad{xff}{x1b}/key=1"
     STATUS 2 SAFE_TEXT TEXT "Bad\\xff\\x1b/key")
 endif()
+
+# A module that prints to stdout itself: with --json, stdout still holds the one document (what
+# the module printed is passed on to stderr).
+orn_hostile_module(prints_to_stdout prints_to_stdout.cpp)
+foreach(command check inspect test)
+  orn_hostile_run(PrintingModuleLeavesTheJsonOf_${command}_Whole ARGS ${command} --json {module}
+    MODULE prints_to_stdout STATUS 0 JSON TEXT "a line printed by the module")
+endforeach()
